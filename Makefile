@@ -1,0 +1,39 @@
+# The two commands: `make run` starts the wizard on the simulated device;
+# `make test` builds the Linux program and both Windows programs and runs every test.
+
+GENERATOR := $(if $(shell command -v ninja 2>/dev/null),Ninja,Unix Makefiles)
+JOBS := $(shell nproc 2>/dev/null || echo 2)
+CMAKE_CONFIGURE = cmake -S . -G "$(GENERATOR)" -Wno-dev
+
+.PHONY: run test deps native windows win64 win32 clean
+
+run:
+	@command -v cmake >/dev/null || { echo "make run needs CMake (Debian: apt-get install cmake)." >&2; exit 1; }
+	@command -v c++ >/dev/null || command -v g++ >/dev/null || \
+	  { echo "make run needs a C++ compiler (Debian: apt-get install g++)." >&2; exit 1; }
+	@$(CMAKE_CONFIGURE) -B build/native >/dev/null
+	@cmake --build build/native --target updater-sim -j $(JOBS)
+	@./build/native/src/updater-sim
+
+test: deps native windows
+	ctest --test-dir build/native --output-on-failure --no-tests=error -j $(JOBS)
+
+deps:
+	@./tools/deps.sh
+
+native:
+	$(CMAKE_CONFIGURE) -B build/native -DUPDATER_BUILD_TESTS=ON -DUPDATER_REQUIRE_TESTS=ON
+	cmake --build build/native -j $(JOBS)
+
+windows: win64 win32
+
+win64:
+	$(CMAKE_CONFIGURE) -B build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+	cmake --build build/win64 -j $(JOBS)
+
+win32:
+	$(CMAKE_CONFIGURE) -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
+	cmake --build build/win32 -j $(JOBS)
+
+clean:
+	rm -rf build

@@ -1,0 +1,13 @@
+# Shared part of the two mingw-w64 toolchain files; MINGW_PREFIX names the target.
+find_program(MINGW_CXX NAMES ${MINGW_PREFIX}-g++-posix ${MINGW_PREFIX}-g++ REQUIRED)
+find_program(MINGW_CC NAMES ${MINGW_PREFIX}-gcc-posix ${MINGW_PREFIX}-gcc REQUIRED)
+find_program(MINGW_RC NAMES ${MINGW_PREFIX}-windres REQUIRED)
+set(CMAKE_C_COMPILER ${MINGW_CC})
+set(CMAKE_CXX_COMPILER ${MINGW_CXX})
+set(CMAKE_RC_COMPILER ${MINGW_RC})
+set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# The programs run on a bare Windows (or Wine) without the compiler's DLLs.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")

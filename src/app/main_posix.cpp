@@ -1,0 +1,24 @@
+// Entry on POSIX systems: the command line is the arguments joined by single blanks.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/program.h"
+#include "device/driver.h"
+
+int main(int argc, char** argv) {
+  std::string refusal;
+  if (!driver::Prepare(refusal)) {
+    std::fprintf(stderr, "%s\n", refusal.c_str());
+    return 2;
+  }
+  std::string joined;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) joined += ' ';
+    joined += argv[i];
+  }
+  std::vector<char> commandLine(joined.begin(), joined.end());
+  commandLine.push_back('\0');
+  // -1 leaves the process as exit status 255.
+  return RunProgram(commandLine.data());
+}

@@ -1,0 +1,34 @@
+#include "app/program.h"
+
+#include <cstring>
+
+#include "app/instance_guard.h"
+#include "app/options.h"
+#include "app/update_state.h"
+#include "device/link.h"
+#include "wizard/wizard.h"
+
+int RunProgram(char* commandLine) {
+  InstanceMutex mutex = TakeInstanceMutex();
+  if (mutex == kNoInstanceMutex) return 0;  // another copy runs: leave at once, silently
+
+  DeviceLink link{};
+  link.transport = 1;
+  link.secondPipe = 1;
+  std::strcpy(link.deviceId, kHardwareIdList);
+  link.dataPipe = 0;
+
+  UpdateState state{};
+  state.resultCode = 0;
+  gDeviceLink = &link;
+  ReadOptions(commandLine, state);
+  gUpdateState = &state;
+
+  RunUpdateWizard(kNoWindow);
+
+  ReleaseInstanceMutex(mutex);
+  // The records end with this frame; nothing may reach them afterwards.
+  gUpdateState = nullptr;
+  gDeviceLink = nullptr;
+  return state.resultCode;
+}

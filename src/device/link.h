@@ -1,0 +1,47 @@
+// The device link: the one road from the program to the USB device.
+#pragma once
+
+#include <cstdint>
+
+#include "device/driver.h"
+
+inline constexpr int kDeviceIdSize = 128;  // at most 127 characters and the terminator
+
+struct DeviceLink {
+  int32_t transport;            // nonzero: still-image driver; 0: printer-class driver
+  char deviceId[kDeviceIdSize];  // hardware ID; empty: find the device in the registry
+  int32_t dataPipe;             // still-image pipe for bulk writes (0: the control pipe's handle)
+  int32_t secondPipe;           // one more still-image pipe held open (negative: none)
+};
+
+// The one record of the run, owned by the entry point's frame.
+extern DeviceLink* gDeviceLink;
+
+// The compiled list of hardware IDs, separated by commas.
+extern const char* const kHardwareIdList;
+
+// The two handle sets; kInvalidHandle whenever closed.
+extern driver::Handle controlHandle;        // still-image pipe 0: control requests
+extern driver::Handle dataHandle;           // still-image bulk writes (may be controlHandle)
+extern driver::Handle secondPipeHandle;     // still-image second pipe, held open
+extern driver::Handle printerHandle;        // printer-class interface
+extern driver::Handle printerSecondHandle;  // the same interface, opened a second time
+
+// Each answers 1 for success and 0 for failure.
+int OpenDevice(DeviceLink* link);
+int CloseDevice(DeviceLink* link);  // always 1
+int WriteDevice(DeviceLink* link, const void* bytes, uint32_t count);
+int ControlRequest(DeviceLink* link, uint8_t request, uint16_t value, uint16_t index, uint16_t length,
+                   void* reply);
+int ProbeHardwareIdList(DeviceLink* link);
+
+// The probe over another list, for the compiled one and for tests.
+int ProbeHardwareIds(DeviceLink* link, const char* idList);
+
+// Length of link->deviceId, or -1 when it has no terminator within its 128 bytes.
+int DeviceIdLength(const DeviceLink* link);
+
+// The three discoveries; each leaves the selected set open (1) or released (0).
+int OpenStillImagePort(DeviceLink* link);
+int OpenPrinterClassPort(DeviceLink* link);
+int FindDeviceInRegistry(DeviceLink* link);

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Makes sure this Debian machine has what `make test` needs. As root it installs
+# what is missing with apt-get; otherwise it names what is missing and fails.
+set -euo pipefail
+
+packages=(
+  cmake make ninja-build g++
+  libgtest-dev libgmock-dev
+  g++-mingw-w64-x86-64 g++-mingw-w64-i686
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ] || ! command -v apt-get >/dev/null; then
+  echo "Missing packages: ${missing[*]}" >&2
+  echo "Install them (as root: apt-get install ${missing[*]}) and run make test again." >&2
+  exit 1
+fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"
