@@ -1,0 +1,60 @@
+# The resource generator runs on the build machine, also in cross builds, so it
+# is compiled with the build machine's compiler when the project is configured.
+set(UPDATER_FIRMWARE_IMAGE "" CACHE FILEPATH
+    "Firmware image to embed as FW_FILE (empty: a generated development image)")
+set(UPDATER_FIRMWARE_BOOT_IMAGE "" CACHE FILEPATH "Boot image to embed as FWBOOT_FILE (empty: none)")
+set(UPDATER_FIRMWARE_TEMP_IMAGE "" CACHE FILEPATH "Intermediate image to embed as FWTEMP_FILE (empty: none)")
+
+file(GLOB RESGEN_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/resgen/*.cpp ${PROJECT_SOURCE_DIR}/tools/resgen/*.h)
+list(FILTER RESGEN_SOURCES INCLUDE REGEX "\\.cpp$")
+if(CMAKE_CROSSCOMPILING)
+  find_program(UPDATER_HOST_CXX NAMES c++ g++ clang++ REQUIRED)
+else()
+  set(UPDATER_HOST_CXX ${CMAKE_CXX_COMPILER})
+endif()
+set(RESGEN ${CMAKE_BINARY_DIR}/tools/resgen)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/tools ${CMAKE_BINARY_DIR}/resources)
+execute_process(
+  COMMAND ${UPDATER_HOST_CXX} -std=c++20 -O1 -Wall -Wextra -Werror ${RESGEN_SOURCES} -o ${RESGEN}
+  RESULT_VARIABLE RESGEN_RESULT ERROR_VARIABLE RESGEN_ERRORS)
+if(NOT RESGEN_RESULT EQUAL 0)
+  message(FATAL_ERROR "The resource generator does not build:\n${RESGEN_ERRORS}")
+endif()
+
+set(RES_OUT ${CMAKE_BINARY_DIR}/resources)
+set(RES_SOURCE ${PROJECT_SOURCE_DIR}/src/resources)
+file(GLOB RES_INPUTS CONFIGURE_DEPENDS ${RES_SOURCE}/text/*.txt)
+list(APPEND RES_INPUTS ${RES_SOURCE}/languages.txt ${RES_SOURCE}/layouts.txt ${RESGEN})
+set(RES_OUTPUTS ${RES_OUT}/updater.rc ${RES_OUT}/updater.ico ${RES_OUT}/resource_tables.cpp ${RES_OUT}/firmware_images.cpp)
+set(RES_IMAGES)
+foreach(image UPDATER_FIRMWARE_IMAGE UPDATER_FIRMWARE_BOOT_IMAGE UPDATER_FIRMWARE_TEMP_IMAGE)
+  if(${image})
+    get_filename_component(${image}_PATH ${${image}} ABSOLUTE)
+    if(NOT EXISTS ${${image}_PATH})
+      message(FATAL_ERROR "${image}: no such file: ${${image}_PATH}")
+    endif()
+    list(APPEND RES_IMAGES ${${image}_PATH})
+  else()
+    set(${image}_PATH -)
+  endif()
+endforeach()
+if(NOT UPDATER_FIRMWARE_IMAGE)
+  list(APPEND RES_OUTPUTS ${RES_OUT}/development-firmware.bin)
+  set(RES_MAIN_IMAGE ${RES_OUT}/development-firmware.bin)
+else()
+  set(RES_MAIN_IMAGE ${UPDATER_FIRMWARE_IMAGE_PATH})
+endif()
+
+add_custom_command(
+  OUTPUT ${RES_OUTPUTS}
+  COMMAND ${RESGEN} ${RES_SOURCE} ${RES_OUT} ${PROJECT_VERSION}.0 ${UPDATER_FIRMWARE_IMAGE_PATH}
+          ${UPDATER_FIRMWARE_BOOT_IMAGE_PATH} ${UPDATER_FIRMWARE_TEMP_IMAGE_PATH}
+  DEPENDS ${RES_INPUTS} ${RES_IMAGES}
+  COMMENT "Generating texts, layouts, icon and images")
+add_custom_target(updater_resources DEPENDS ${RES_OUTPUTS})
+
+# The images are assembled into the program: rebuild when one changes.
+set_source_files_properties(${RES_OUT}/firmware_images.cpp PROPERTIES
+  OBJECT_DEPENDS "${RES_MAIN_IMAGE};${RES_IMAGES}" GENERATED TRUE)
+set_source_files_properties(${RES_OUT}/updater.rc PROPERTIES
+  OBJECT_DEPENDS "${RES_OUT}/updater.ico;${RES_MAIN_IMAGE};${RES_IMAGES}" GENERATED TRUE)

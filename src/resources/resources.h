@@ -1,0 +1,59 @@
+// The program's resources: texts in 19 languages, the five window layouts, the
+// firmware images. Everything here is generated at build time from the text
+// files of src/resources/text and the layout description src/resources/layouts.txt.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace res {
+
+// Every text is loaded into a buffer of this size.
+inline constexpr int kTextBufferSize = 1024;
+
+// String IDs.
+enum TextId : int {
+  kTextPrecautionsHeading = 1,
+  kTextFirstPrecaution = 2,   // 2 to 9: the precautions, one a line
+  kTextLastPrecaution = 11,   // the list is loaded up to 11; 10 and 11 have no text
+  kTextConnectionError = 12,
+  kTextUpdateError = 13,
+  kTextQuitQuestion = 14,
+  kTextVersionUnknown = 16,
+  kTextAlreadyUpdated = 18,
+  kTextIncompatible = 19,
+  kTextStartWarning = 20,
+  kTextConfirmHeading = 21,
+  kTextUpdateData = 22,
+  kTextVersionLabel = 23,
+  kTextCheckingVersion = 24,
+  kTextSending = 25,
+  kTextUpdatedPowerCycle = 26,
+  kTextOverwriting = 27,
+  kTextResultHeading = 28,
+  kTextMasterController = 31,
+  kTextThreeReminders = 33,
+  kTextStageTitle = 34,
+  kTextPowerCycle = 35,
+};
+
+// Dialog template IDs.
+enum TemplateId : int {
+  kPrecautionsPageTemplate = 101,
+  kConfirmPageTemplate = 102,
+  kResultPageTemplate = 103,
+  kProgressDialogTemplate = 104,
+  kVersionPopupTemplate = 105,
+};
+inline constexpr int kIconId = 107;
+inline constexpr int kImageName = 106;
+
+// Loads text id in the user's language into buffer (size bytes, terminator
+// included). An ID without text loads as the empty text. Returns the length.
+int LoadText(int id, char* buffer, int size);
+
+// The firmware image of a stage (0 boot, 1 intermediate, 2 main) as it lies in
+// the program's own file; empty when the program carries none.
+std::span<const uint8_t> FirmwareImage(int stage);
+
+}  // namespace res

@@ -1,0 +1,58 @@
+// What the resource generator reads: the languages, their texts and the window
+// layouts; and the writers of its outputs.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace resgen {
+
+struct Language {
+  int id;                           // Windows language ID
+  std::string textFile;             // file under text/
+  std::vector<std::string> locales;  // POSIX locale names that choose it
+  std::string name;
+  std::map<int, std::string> texts;  // string ID -> UTF-8 text, escapes resolved
+};
+
+struct Control {
+  int id;
+  std::string kind;  // edit, static, icon, groupbox, progress
+  std::string windowClass;
+  uint32_t style;
+  int x, y, width, height;
+  std::string text;
+};
+
+struct Dialog {
+  int id;
+  std::string name;
+  uint32_t style;
+  int width, height;
+  std::string caption;
+  std::vector<Control> controls;
+};
+
+struct Images {
+  std::string boot, temp, main;  // paths; empty when the program carries none
+};
+
+// Readers; each returns false and sets error on malformed input.
+bool ReadLanguages(const std::string& sourceDir, std::vector<Language>& languages, std::string& error);
+bool ReadLayouts(const std::string& path, std::vector<Dialog>& dialogs, std::string& error);
+
+// Writers.
+std::string WindowsScript(const std::vector<Language>& languages, const std::vector<Dialog>& dialogs,
+                          const std::string& iconPath, const Images& images, const std::string& version);
+std::string PosixTables(const std::vector<Language>& languages, const std::vector<Dialog>& dialogs);
+std::string PosixImages(const Images& images);
+std::string IconFile();
+std::string DevelopmentImage(size_t size);
+
+// Helpers shared by the writers.
+std::string CppLiteral(const std::string& utf8);
+std::string RcLiteral(const std::string& utf8);
+
+}  // namespace resgen
