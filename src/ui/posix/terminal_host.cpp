@@ -1,0 +1,299 @@
+#include "ui/posix/terminal_host.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <iostream>
+
+#include "resources/layout.h"
+
+namespace {
+
+using Control = LayoutHost::Control;
+using WindowState = LayoutHost::WindowState;
+
+constexpr std::string_view kRule = "========================================";
+constexpr std::string_view kClearToEnd = "\x1b[K";
+constexpr int kPercentText = 1008;  // the percentage text of the progress dialog
+constexpr int kBarCells = 20;
+
+struct BoxButtons {
+  struct Choice {
+    char key;
+    int answer;
+  };
+  std::string_view prompt;
+  std::array<Choice, 2> choices;
+  int negative;  // the answer at the end of input
+};
+
+constexpr BoxButtons kOk{"[O]K", {{{'o', kAnswerOk}, {'o', kAnswerOk}}}, kAnswerOk};
+constexpr BoxButtons kOkCancel{"[O]K  [C]ancel", {{{'o', kAnswerOk}, {'c', kAnswerCancel}}}, kAnswerCancel};
+constexpr BoxButtons kYesNo{"[Y]es  [N]o", {{{'y', kAnswerYes}, {'n', kAnswerNo}}}, kAnswerNo};
+
+const BoxButtons& ButtonsOf(uint32_t flags) {
+  switch (flags & kBoxButtonsMask) {
+    case kBoxOkCancel: return kOkCancel;
+    case kBoxYesNo: return kYesNo;
+    default: return kOk;
+  }
+}
+
+// The answer that a typed line gives, or 0: its first non-blank character, in
+// either case.
+int AnswerTo(const BoxButtons& buttons, std::string_view line) {
+  auto first = std::find_if(line.begin(), line.end(), [](unsigned char ch) { return !std::isspace(ch); });
+  if (first == line.end()) return 0;
+  char key = static_cast<char>(std::tolower(static_cast<unsigned char>(*first)));
+  for (const BoxButtons::Choice& choice : buttons.choices) {
+    if (choice.key == key) return choice.answer;
+  }
+  return 0;
+}
+
+std::string_view IconWord(uint32_t flags) {
+  switch (flags & kBoxIconMask) {
+    case kBoxIconError: return "Error";
+    case kBoxIconWarning: return "Warning";
+    case kBoxIconInformation: return "Information";
+    default: return {};
+  }
+}
+
+// Line breaks as the terminal wants them: "\r\n" and a lone "\r" become "\n", and
+// a break at the very end is dropped.
+std::string PlainLines(std::string_view text) {
+  std::string plain;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r') {
+      plain += text[i];
+    } else if (i + 1 == text.size() || text[i + 1] != '\n') {
+      plain += '\n';
+    }
+  }
+  if (!plain.empty() && plain.back() == '\n') plain.pop_back();
+  return plain;
+}
+
+std::string Indented(std::string_view text, std::string_view indent) {
+  std::string indented;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = std::min(text.find('\n', start), text.size());
+    if (end > start) indented.append(indent).append(text.substr(start, end - start));
+    if (end < text.size()) indented += '\n';
+    start = end + 1;
+  }
+  return indented;
+}
+
+// What a control shows on its own; a progress bar is drawn by BarRow.
+std::string Piece(const Control& control) {
+  switch (control.kind) {
+    case res::ControlKind::Static: return PlainLines(control.text);
+    case res::ControlKind::Edit: return Indented(PlainLines(control.text), "  ");
+    case res::ControlKind::GroupBox: return control.text.empty() ? "" : "== " + PlainLines(control.text) + " ==";
+    case res::ControlKind::Icon:
+    case res::ControlKind::ProgressBar: return {};
+  }
+  return {};
+}
+
+// Pieces of one row: side by side when each is a single line, else one below
+// the other.
+std::string Joined(const std::vector<std::string>& pieces) {
+  bool multiline = std::any_of(pieces.begin(), pieces.end(), [](const std::string& p) { return p.find('\n') != p.npos; });
+  std::string joined;
+  for (const std::string& piece : pieces) {
+    if (!joined.empty()) joined += multiline ? '\n' : ' ';
+    joined += piece;
+  }
+  return joined;
+}
+
+std::string BarText(int position) {
+  int filled = std::clamp(position, 0, 100) * kBarCells / 100;
+  return "[" + std::string(filled, '#') + std::string(kBarCells - filled, '.') + "]";
+}
+
+struct Place {
+  size_t index;  // in the window's controls
+  int top, left;
+};
+
+// The controls top to bottom and left to right, as the layout places them;
+// template order for a window without a layout.
+std::vector<Place> ReadingOrder(const WindowState& state) {
+  const res::DialogLayout* layout = state.templateId ? res::FindLayout(state.templateId) : nullptr;
+  bool placed = layout && layout->controls.size() == state.controls.size();
+  std::vector<Place> order;
+  for (size_t i = 0; i < state.controls.size(); ++i) {
+    if (placed) {
+      order.push_back({i, layout->controls[i].y, layout->controls[i].x});
+    } else {
+      order.push_back({i, static_cast<int>(i), 0});
+    }
+  }
+  std::stable_sort(order.begin(), order.end(),
+                   [](const Place& a, const Place& b) { return a.top != b.top ? a.top < b.top : a.left < b.left; });
+  return order;
+}
+
+const Control* FindKind(const WindowState& state, res::ControlKind kind) {
+  auto it = std::find_if(state.controls.begin(), state.controls.end(), [&](const Control& c) { return c.kind == kind; });
+  return it == state.controls.end() ? nullptr : &*it;
+}
+
+}  // namespace
+
+TerminalHost::TerminalHost(std::istream& in, std::ostream& out, bool isTerminal)
+    : in_(in), out_(out), isTerminal_(isTerminal) {}
+
+TerminalHost::~TerminalHost() {
+  std::lock_guard lock(outMutex_);
+  CloseLine();
+  out_.flush();
+}
+
+TerminalHost::Row TerminalHost::BarRow(const WindowState& state, const Control& bar) const {
+  auto percent = std::find_if(state.controls.begin(), state.controls.end(),
+                              [](const Control& c) { return c.id == kPercentText; });
+  std::string line = BarText(bar.position);
+  if (percent == state.controls.end()) return {line, line, true};
+  std::string text = PlainLines(percent->text);
+  if (!text.empty()) line += " " + text;
+  // The program moves the bar first and then writes the percentage, so in a log
+  // the line is written once the percentage has changed, complete.
+  return {line, isTerminal_ ? line : text, true};
+}
+
+std::vector<TerminalHost::Row> TerminalHost::Render(const WindowState& state) const {
+  const Control* bar = FindKind(state, res::ControlKind::ProgressBar);
+  std::vector<Place> order = ReadingOrder(state);
+  std::vector<Row> rows;
+  for (size_t i = 0; i < order.size();) {
+    if (&state.controls[order[i].index] == bar) {
+      rows.push_back(BarRow(state, *bar));
+      ++i;
+      continue;
+    }
+    std::vector<std::string> pieces;
+    for (int top = order[i].top; i < order.size() && order[i].top == top; ++i) {
+      const Control& control = state.controls[order[i].index];
+      if (&control == bar) break;
+      if (bar && control.id == kPercentText) continue;  // printed beside the bar
+      if (std::string piece = Piece(control); !piece.empty()) pieces.push_back(std::move(piece));
+    }
+    std::string text = Joined(pieces);
+    rows.push_back({text, text});
+  }
+  return rows;
+}
+
+void TerminalHost::Changed(Window window) {
+  std::lock_guard lock(outMutex_);
+  WindowState now;
+  if (!Snapshot(window, now)) return;
+  Shown& shown = shown_[window];
+  if (!now.visible) {
+    shown.visible = false;
+    if (openBar_ == window) CloseLine();
+    out_.flush();
+    return;
+  }
+  std::vector<Row> rows = Render(now);
+  if (!shown.visible || shown.caption != now.caption || shown.rows.size() != rows.size()) {
+    PrintWindow(window, now, rows);
+  } else {
+    for (size_t i = 0; i < rows.size(); ++i) {
+      if (rows[i].key != shown.rows[i].key) PrintRow(window, rows[i]);
+    }
+  }
+  shown = {true, now.caption, std::move(rows)};
+  out_.flush();
+}
+
+void TerminalHost::Destroyed(Window window) {
+  std::lock_guard lock(outMutex_);
+  shown_.erase(window);
+  if (openBar_ == window) CloseLine();
+  out_.flush();
+}
+
+void TerminalHost::PrintWindow(Window window, const WindowState& state, const std::vector<Row>& rows) {
+  WriteLines(kRule);
+  WriteLines(state.caption.empty() ? kDeviceTitle : state.caption);
+  for (const Row& row : rows) PrintRow(window, row);
+}
+
+void TerminalHost::PrintRow(Window window, const Row& row) {
+  if (row.bar) {
+    WriteBar(window, row.text);
+  } else {
+    WriteLines(row.text);
+  }
+}
+
+void TerminalHost::WriteLines(std::string_view text) {
+  if (text.empty()) return;
+  CloseLine();
+  out_ << text << '\n';
+}
+
+void TerminalHost::WriteBar(Window window, std::string_view line) {
+  if (!isTerminal_) return WriteLines(line);
+  if (openBar_ != window) CloseLine();
+  out_ << '\r' << line << kClearToEnd;
+  openBar_ = window;
+}
+
+void TerminalHost::CloseLine() {
+  if (openBar_ == kNoWindow) return;
+  out_ << '\n';
+  openBar_ = kNoWindow;
+}
+
+int TerminalHost::AskBox(Window, const std::string& text, uint32_t flags) {
+  {
+    std::lock_guard lock(outMutex_);
+    std::string title = kDeviceTitle;
+    if (std::string_view icon = IconWord(flags); !icon.empty()) title.append(" - ").append(icon);
+    WriteLines(kRule);
+    WriteLines(title);
+    WriteLines(PlainLines(text));
+  }
+  return ReadAnswer(flags);
+}
+
+void TerminalHost::Prompt(std::string_view buttons) {
+  std::lock_guard lock(outMutex_);
+  CloseLine();
+  // On a terminal the answer is typed after the prompt, and the terminal echoes
+  // it with its line break.
+  if (isTerminal_) {
+    out_ << buttons << " > " << std::flush;
+  } else {
+    out_ << buttons << '\n' << std::flush;
+  }
+}
+
+int TerminalHost::ReadAnswer(uint32_t flags) {
+  const BoxButtons& buttons = ButtonsOf(flags);
+  for (;;) {
+    Prompt(buttons.prompt);
+    std::string line;
+    if (!std::getline(in_, line)) break;
+    if (int answer = AnswerTo(buttons, line)) return answer;
+  }
+  if (isTerminal_) {
+    std::lock_guard lock(outMutex_);
+    out_ << '\n' << std::flush;  // nothing was echoed
+  }
+  return buttons.negative;
+}
+
+std::unique_ptr<TerminalHost> MakeConsoleHost() {
+  return std::make_unique<TerminalHost>(std::cin, std::cout, isatty(STDOUT_FILENO) == 1);
+}

@@ -1,0 +1,67 @@
+// The window host of the Linux program: windows and message boxes are printed to
+// the terminal and boxes are answered by typing a line.
+//
+// A window prints as a rule line, its title and its controls in reading order
+// (top to bottom, left to right): controls on the same row share a line, group
+// boxes print as "== heading ==", the read-only edit box prints its lines
+// indented, icons print nothing, and a progress bar prints as
+// "[#####...............] 25 %" with the percentage text of the progress dialog
+// beside it. Once printed, a window prints only the rows whose text changes.
+// On a terminal the bar's line is redrawn in place; in a log each new
+// percentage is a line of its own.
+#pragma once
+
+#include <iosfwd>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/posix/layout_host.h"
+
+class TerminalHost : public LayoutHost {
+ public:
+  TerminalHost(std::istream& in, std::ostream& out, bool isTerminal);
+  ~TerminalHost() override;
+
+ protected:
+  void Changed(Window window) override;
+  void Destroyed(Window window) override;
+  int AskBox(Window owner, const std::string& text, uint32_t flags) override;
+
+ private:
+  // One line of a window as printed; key is what must change for it to print
+  // again.
+  struct Row {
+    std::string text;
+    std::string key;
+    bool bar = false;
+  };
+  // What the terminal shows of a window.
+  struct Shown {
+    bool visible = false;
+    std::string caption;
+    std::vector<Row> rows;
+  };
+  std::vector<Row> Render(const WindowState& state) const;
+  Row BarRow(const WindowState& state, const Control& bar) const;
+  void PrintWindow(Window window, const WindowState& state, const std::vector<Row>& rows);
+  void PrintRow(Window window, const Row& row);
+  void WriteLines(std::string_view text);
+  void WriteBar(Window window, std::string_view line);
+  void CloseLine();
+  void Prompt(std::string_view buttons);
+  int ReadAnswer(uint32_t flags);
+
+  std::istream& in_;
+  std::ostream& out_;
+  const bool isTerminal_;
+  std::mutex outMutex_;  // guards the members below and the output stream
+  std::map<Window, Shown> shown_;
+  Window openBar_ = kNoWindow;  // the window whose bar line the cursor is on
+};
+
+// The host of the Linux program: standard input and output.
+std::unique_ptr<TerminalHost> MakeConsoleHost();

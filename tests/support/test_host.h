@@ -1,0 +1,59 @@
+// The test window host: answers message boxes from a script and records, in
+// order, every text set, bar moved, box shown and window shown, hidden or
+// destroyed, so that tests assert exactly what a user would have seen.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "ui/posix/layout_host.h"
+
+namespace testing_support {
+
+struct HostEvent {
+  enum Kind { Text, Progress, Shown, Hidden, Moved, Destroyed, Box, ModalEnded };
+  Kind kind;
+  Window window = kNoWindow;
+  int control = 0;
+  std::string text;    // Text: the text; Box: the box's text
+  uint32_t flags = 0;  // Box: the flags
+  intptr_t value = 0;  // Progress: position; Box: the answer; ModalEnded: the result
+  int templateId = 0;  // the template the window was made from
+  bool operator==(const HostEvent&) const = default;
+};
+
+class TestHost : public LayoutHost {
+ public:
+  // One scripted answer; `before` runs first, as the user takes time to read.
+  void Answer(int answer, std::function<void()> before = {});
+
+  std::vector<HostEvent> Events() const;
+  std::vector<HostEvent> EventsOf(HostEvent::Kind kind) const;
+  std::vector<HostEvent> Boxes() const { return EventsOf(HostEvent::Box); }
+  int TemplateOf(Window window) const;
+  size_t UnusedAnswers() const;
+
+  void SetText(Window dialog, int control, const char* text) override;
+  void SetProgress(Window dialog, int control, int position) override;
+  void Show(Window window, bool visible) override;
+  void Move(Window window, const Rect& rect) override;
+  void EndModal(Window dialog, intptr_t result) override;
+
+ protected:
+  void Changed(Window) override {}
+  void Destroyed(Window window) override;
+  int AskBox(Window owner, const std::string& text, uint32_t flags) override;
+
+ private:
+  void Record(HostEvent event);
+
+  mutable std::mutex mutex_;
+  std::vector<HostEvent> events_;
+  std::deque<std::pair<int, std::function<void()>>> answers_;
+  std::vector<std::pair<Window, int>> templates_;
+};
+
+}  // namespace testing_support
