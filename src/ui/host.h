@@ -27,7 +27,7 @@ class WindowHost {
   virtual Size ScreenSize() = 0;
 
   // A message box with the device title as caption; returns the answer.
-  virtual int MessageBox(Window owner, const char* text, uint32_t flags) = 0;
+  virtual int ShowMessageBox(Window owner, const char* text, uint32_t flags) = 0;
 
   // Dialogs from the templates 101 to 105. The procedure receives the
   // initialisation message with param before the dialog is shown.

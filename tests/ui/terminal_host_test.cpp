@@ -76,7 +76,7 @@ class MessageBoxes : public testing::TestWithParam<BoxCase> {};
 TEST_P(MessageBoxes, PrintTheBoxAndReadTheAnswer) {
   const BoxCase& c = GetParam();
   Terminal terminal(c.input, c.isTerminal);
-  EXPECT_EQ(terminal.host.MessageBox(kNoWindow, c.text, c.flags), c.answer);
+  EXPECT_EQ(terminal.host.ShowMessageBox(kNoWindow, c.text, c.flags), c.answer);
   EXPECT_EQ(terminal.out.str(), c.shown);
 }
 
@@ -85,8 +85,8 @@ INSTANTIATE_TEST_SUITE_P(TerminalHost, MessageBoxes, testing::ValuesIn(kBoxCases
 
 TEST(TerminalHost, TwoBoxesReadOneLineEach) {
   Terminal terminal("n\no\n");
-  EXPECT_EQ(terminal.host.MessageBox(kNoWindow, "Start?", kBoxYesNo), kAnswerNo);
-  EXPECT_EQ(terminal.host.MessageBox(kNoWindow, "Done.", kBoxOk), kAnswerOk);
+  EXPECT_EQ(terminal.host.ShowMessageBox(kNoWindow, "Start?", kBoxYesNo), kAnswerNo);
+  EXPECT_EQ(terminal.host.ShowMessageBox(kNoWindow, "Done.", kBoxOk), kAnswerOk);
 }
 
 // The progress dialog through one update: shown, its text set, then the bar and
@@ -139,7 +139,7 @@ TEST(TerminalHost, ABoxEndsTheBarLineFirst) {
   Window dialog = terminal.host.CreateModeless(res::kProgressDialogTemplate, kNoWindow, nullptr, 0);
   terminal.host.Show(dialog, true);
   terminal.out.str("");
-  terminal.host.MessageBox(dialog, "Turn the power off, then on.", kBoxOk | kBoxIconError);
+  terminal.host.ShowMessageBox(dialog, "Turn the power off, then on.", kBoxOk | kBoxIconError);
   EXPECT_EQ(terminal.out.str(), "\n" + Box("NORVA TELIX MZ 5100P - Error", "Turn the power off, then on.\n[O]K > "));
 }
 
@@ -215,7 +215,7 @@ intptr_t StartWorker(Window dialog, uint32_t message, uintptr_t, intptr_t param)
   if (message != kMsgInitDialog) return 0;
   auto* worker = reinterpret_cast<Worker*>(param);
   worker->thread = std::thread([worker, dialog] {
-    worker->answer = worker->host->MessageBox(dialog, "Turn the power off, then on.", kBoxYesNo | kBoxIconWarning);
+    worker->answer = worker->host->ShowMessageBox(dialog, "Turn the power off, then on.", kBoxYesNo | kBoxIconWarning);
     worker->host->EndModal(dialog, 0);
   });
   return 0;

@@ -120,7 +120,7 @@ void LayoutHost::SetScreenSize(Size size) {
   screen_ = size;
 }
 
-int LayoutHost::MessageBox(Window owner, const char* text, uint32_t flags) {
+int LayoutHost::ShowMessageBox(Window owner, const char* text, uint32_t flags) {
   if (std::this_thread::get_id() == mainThread_) return AskBox(owner, text, flags);
   // Another thread: the box is shown by the main thread's modal loop.
   BoxRequest request{owner, text, flags};

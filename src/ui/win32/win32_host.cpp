@@ -78,7 +78,7 @@ Size Win32Host::ScreenSize() {
   return size;
 }
 
-int Win32Host::MessageBox(Window owner, const char* text, uint32_t flags) {
+int Win32Host::ShowMessageBox(Window owner, const char* text, uint32_t flags) {
   return ::MessageBoxA(ToSystem(owner), text, kDeviceTitle, flags);
 }
 

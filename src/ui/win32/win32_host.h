@@ -15,7 +15,7 @@ class Win32Host : public WindowHost {
   Rect WindowRect(Window window) override;
   void Move(Window window, const Rect& rect) override;
   Size ScreenSize() override;
-  int MessageBox(Window owner, const char* text, uint32_t flags) override;
+  int ShowMessageBox(Window owner, const char* text, uint32_t flags) override;
   Window CreateModeless(int templateId, Window owner, DialogProc proc, intptr_t param) override;
   intptr_t RunModal(int templateId, Window owner, DialogProc proc, intptr_t param) override;
   void EndModal(Window dialog, intptr_t result) override;
