@@ -46,6 +46,21 @@ enum TemplateId : int {
   kVersionPopupTemplate = 105,
 };
 inline constexpr int kIconId = 107;
+
+// Control IDs within the templates.
+enum ControlId : int {
+  kControlPrecautions = 1000,    // page 101: the precautions list
+  kControlHeading = 1001,        // pages: the heading; progress dialog: the status text
+  kControlDeviceVersion = 1002,  // pages 102, 103
+  kControlUpdateVersion = 1003,  // pages 102, 103
+  kControlProgressBar = 1003,    // progress dialog
+  kControlDeviceFrame = 1004,
+  kControlUpdateFrame = 1005,
+  kControlDeviceLabel = 1006,
+  kControlUpdateLabel = 1007,
+  kControlPercent = 1008,  // progress dialog: the percentage beside the bar
+  kControlWaitText = 1010,  // wait popup
+};
 inline constexpr int kImageName = 106;
 
 // Loads text id in the user's language into buffer (size bytes, terminator

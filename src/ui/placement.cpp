@@ -36,7 +36,7 @@ intptr_t VersionCheckPopup(Window popup, uint32_t message, uintptr_t, intptr_t) 
     CenterWindow(popup);
     char text[res::kTextBufferSize];
     res::LoadText(res::kTextCheckingVersion, text, sizeof text);
-    Host().SetText(popup, 1010, text);
+    Host().SetText(popup, res::kControlWaitText, text);
   }
   return 0;
 }

@@ -130,11 +130,7 @@ std::vector<Place> ReadingOrder(const WindowState& state) {
   bool placed = layout && layout->controls.size() == state.controls.size();
   std::vector<Place> order;
   for (size_t i = 0; i < state.controls.size(); ++i) {
-    if (placed) {
-      order.push_back({i, layout->controls[i].y, layout->controls[i].x});
-    } else {
-      order.push_back({i, static_cast<int>(i), 0});
-    }
+    order.push_back(placed ? Place{i, layout->controls[i].y, layout->controls[i].x} : Place{i, static_cast<int>(i), 0});
   }
   std::stable_sort(order.begin(), order.end(),
                    [](const Place& a, const Place& b) { return a.top != b.top ? a.top < b.top : a.left < b.left; });
@@ -229,11 +225,7 @@ void TerminalHost::PrintWindow(Window window, const WindowState& state, const st
 }
 
 void TerminalHost::PrintRow(Window window, const Row& row) {
-  if (row.bar) {
-    WriteBar(window, row.text);
-  } else {
-    WriteLines(row.text);
-  }
+  row.bar ? WriteBar(window, row.text) : WriteLines(row.text);
 }
 
 void TerminalHost::WriteLines(std::string_view text) {

@@ -1,0 +1,24 @@
+// Sending a firmware image to the device behind its 64-byte header.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include "device/link.h"
+#include "ui/window.h"
+
+// The 64 bytes sent before every image: 02 FF 04, zeros, the size at 6 to 9
+// (least significant byte first), zeros.
+struct ImageHeader {
+  std::array<uint8_t, 64> bytes;
+};
+ImageHeader MakeImageHeader(uint32_t imageSize);
+
+// Sends the image of a stage (0 boot, 1 intermediate, 2 main) from the
+// program's own memory, moving the progress dialog's bar; 1 when the header and
+// every byte were written. A stage without an image sends nothing and fails.
+int SendFirmwareImage(Window dialog, DeviceLink* link, int stage);
+
+// The same for an image given in place.
+int SendImage(Window dialog, DeviceLink* link, std::span<const uint8_t> image);
