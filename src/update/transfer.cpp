@@ -15,8 +15,10 @@ ImageHeader MakeImageHeader(uint32_t imageSize) {
   return header;
 }
 
+ImageSource gImageSource = res::FirmwareImage;
+
 int SendFirmwareImage(Window dialog, DeviceLink* link, int stage) {
-  return SendImage(dialog, link, res::FirmwareImage(stage));
+  return SendImage(dialog, link, gImageSource(stage));
 }
 
 int SendImage(Window dialog, DeviceLink* link, std::span<const uint8_t> image) {

@@ -15,6 +15,11 @@ struct ImageHeader {
 };
 ImageHeader MakeImageHeader(uint32_t imageSize);
 
+// Where the images of the stages come from: the program's own memory, or what a
+// test puts in their place.
+using ImageSource = std::span<const uint8_t> (*)(int stage);
+extern ImageSource gImageSource;
+
 // Sends the image of a stage (0 boot, 1 intermediate, 2 main) from the
 // program's own memory, moving the progress dialog's bar; 1 when the header and
 // every byte were written. A stage without an image sends nothing and fails.

@@ -80,7 +80,7 @@ void LayoutHost::Destroy(Window window) {
     // Owned windows go with their owner.
     for (size_t i = 0; i < gone.size(); ++i) {
       for (const WindowState& w : windows_) {
-        if (w.owner == gone[i]) gone.push_back(w.handle);
+        if (w.owner == gone[i] && std::count(gone.begin(), gone.end(), w.handle) == 0) gone.push_back(w.handle);
       }
     }
     std::erase_if(windows_, [&](const WindowState& w) { return std::count(gone.begin(), gone.end(), w.handle) > 0; });
