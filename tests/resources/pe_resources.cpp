@@ -1,7 +1,6 @@
 #include "pe_resources.h"
 
 #include <fstream>
-#include <iterator>
 
 namespace pe {
 namespace {
@@ -92,9 +91,16 @@ PeImage::PeImage(std::vector<std::uint8_t> file)
 }
 
 PeImage PeImage::Load(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) throw std::runtime_error("cannot open " + path);
-  return PeImage(std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {}));
+  std::streamoff size = in.tellg();
+  if (size < 0) throw std::runtime_error("cannot read " + path);
+  std::vector<std::uint8_t> file(static_cast<std::size_t>(size));
+  in.seekg(0);
+  if (!in.read(reinterpret_cast<char*>(file.data()), static_cast<std::streamsize>(file.size()))) {
+    throw std::runtime_error("cannot read " + path);
+  }
+  return PeImage(std::move(file));
 }
 
 void PeImage::ParseHeaders() {

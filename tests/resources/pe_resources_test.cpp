@@ -117,8 +117,8 @@ TEST(ResourceDecoders, DialogTemplateWithFontAndDwordAlignedItems) {
   Put16(b, 8, 2);                                       // two items
   Put16(b, 14, 250);
   Put16(b, 16, 33);
-  Append16(b, u"\0\0Hi\0\x0009\uFF2D\uFF33\0");         // no menu, no class, title, 9 pt, font
-  Put32(b, 40, 0x50020001);                             // first item: 36 bytes rounded up to 40
+  Append16(b, u"\0\0Hi!\0\x0009\uFF2D\uFF33\0");  // no menu, no class, title, 9 pt, font
+  Put32(b, 40, 0x50020001);                             // first item: 38 bytes rounded up to 40
   Put16(b, 48, 13);                                     // x
   Put16(b, 56, 1010);                                   // id
   Append16(b, u"\xFFFF\x0082Static\0\x0002\x1234");  // Static, "Static", 2 bytes of extra data
@@ -129,7 +129,7 @@ TEST(ResourceDecoders, DialogTemplateWithFontAndDwordAlignedItems) {
   EXPECT_EQ(dialog.style, 0x800000C0u);
   EXPECT_EQ(std::vector<int>({dialog.cx, dialog.cy}), std::vector<int>({250, 33}));
   EXPECT_TRUE(dialog.menu.absent() && dialog.window_class.absent());
-  EXPECT_EQ(dialog.title, "Hi");
+  EXPECT_EQ(dialog.title, "Hi!");
   EXPECT_EQ(dialog.point_size, 9);
   EXPECT_EQ(dialog.font, "\uFF2D\uFF33");
   ASSERT_EQ(dialog.items.size(), 2u);

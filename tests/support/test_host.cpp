@@ -45,8 +45,10 @@ void TestHost::SetProgress(Window dialog, int control, int position) {
 }
 
 void TestHost::Show(Window window, bool visible) {
+  WindowState state;
+  bool changes = Snapshot(window, state) && state.visible != visible;
   LayoutHost::Show(window, visible);
-  Record({visible ? HostEvent::Shown : HostEvent::Hidden, window, 0, {}});
+  if (changes) Record({visible ? HostEvent::Shown : HostEvent::Hidden, window, 0, {}});
 }
 
 void TestHost::Move(Window window, const Rect& rect) {

@@ -71,6 +71,8 @@ const BoxCase kBoxCases[] = {
      Box("NORVA TELIX MZ 5100P", "Quit?\n[Y]es  [N]o > \n")},
 };
 
+void PrintTo(const BoxCase& c, std::ostream* os) { *os << c.name; }
+
 class MessageBoxes : public testing::TestWithParam<BoxCase> {};
 
 TEST_P(MessageBoxes, PrintTheBoxAndReadTheAnswer) {
@@ -204,7 +206,7 @@ TEST(TerminalHost, ThePrecautionsListPrintsIndentedUnderItsHeading) {
 }
 
 // The update worker raises a box while the main thread runs the progress dialog,
-// then ends the dialog.
+// moves the bar, and ends the dialog.
 struct Worker {
   TerminalHost* host = nullptr;
   int answer = 0;
@@ -216,6 +218,9 @@ intptr_t StartWorker(Window dialog, uint32_t message, uintptr_t, intptr_t param)
   auto* worker = reinterpret_cast<Worker*>(param);
   worker->thread = std::thread([worker, dialog] {
     worker->answer = worker->host->ShowMessageBox(dialog, "Turn the power off, then on.", kBoxYesNo | kBoxIconWarning);
+    worker->host->SetText(dialog, kStatusText, "Overwriting...");
+    worker->host->SetProgress(dialog, kBar, 50);
+    worker->host->SetText(dialog, kPercent, "50 %");
     worker->host->EndModal(dialog, 0);
   });
   return 0;
@@ -234,7 +239,9 @@ TEST(TerminalHost, ABoxFromTheWorkerIsAnsweredWhileTheDialogRuns) {
                                     "NORVA TELIX MZ 5100P\n"
                                     "Static\n"
                                     "[....................] 0%\n" +
-                                    Box("NORVA TELIX MZ 5100P - Warning", "Turn the power off, then on.\n[Y]es  [N]o\n"));
+                                    Box("NORVA TELIX MZ 5100P - Warning", "Turn the power off, then on.\n[Y]es  [N]o\n") +
+                                    "Overwriting...\n"
+                                    "[##########..........] 50 %\n");
 }
 
 }  // namespace

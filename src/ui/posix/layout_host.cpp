@@ -63,7 +63,9 @@ void LayoutHost::Show(Window window, bool visible) {
   {
     std::lock_guard lock(mutex_);
     WindowState* state = Find(window);
-    if (!state || state->visible == visible) return;
+    if (!state) return;
+    state->visibilitySet = true;
+    if (state->visible == visible) return;
     state->visible = visible;
   }
   Changed(window);
@@ -191,7 +193,10 @@ intptr_t LayoutHost::RunModal(int templateId, Window owner, DialogProc proc, int
     modals_.push_back(&modal);
   }
   if (proc) proc(dialog, kMsgInitDialog, 0, param);
-  Show(dialog, true);
+  // The dialog appears once set up, unless its procedure (or a thread it started)
+  // has already shown or hidden it.
+  WindowState opened;
+  if (Snapshot(dialog, opened) && !opened.visibilitySet) Show(dialog, true);
   std::unique_lock lock(mutex_);
   while (!modal.ended) {
     ServeBoxes(lock);

@@ -32,6 +32,7 @@ class LayoutHost : public WindowHost {
     DialogProc proc = nullptr;
     Rect rect{};
     bool visible = false;
+    bool visibilitySet = false;  // shown or hidden by the program since it was made
     std::string caption;
     std::vector<Control> controls;
   };
