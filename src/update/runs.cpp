@@ -26,6 +26,9 @@ intptr_t ProgressDialogProc(Window dialog, uint32_t message, uintptr_t wParam, W
   if (message == kMsgInitDialog) {
     CenterWindow(dialog);
     SetStatus(dialog, res::kTextSending);
+    // Shown before the worker starts, so that the worker's hiding it for a
+    // stage banner cannot come first.
+    Host().Show(dialog, true);
     params = {dialog, 0};
     // Without its worker the dialog could never end.
     if (!platform::StartWorker(worker, &params)) Host().EndModal(dialog, -1);
