@@ -5,7 +5,10 @@ GENERATOR := $(if $(shell command -v ninja 2>/dev/null),Ninja,Unix Makefiles)
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 CMAKE_CONFIGURE = cmake -S . -G "$(GENERATOR)" -Wno-dev
 
-.PHONY: run test deps native windows win64 win32 clean
+.PHONY: run test deps native windows win64 win32 sanitizers bench clean
+
+# Tests that start processes of their own stay out of the thread-sanitizer run.
+TSAN_FILTER := -UpdaterSim*:Updater.*:InstanceGuard*
 
 run:
 	@command -v cmake >/dev/null || { echo "make run needs CMake (Debian: apt-get install cmake)." >&2; exit 1; }
@@ -15,8 +18,11 @@ run:
 	@cmake --build build/native --target updater-sim -j $(JOBS)
 	@./build/native/src/updater-sim
 
-test: deps native windows
+test: deps native windows sanitizers
 	ctest --test-dir build/native --output-on-failure --no-tests=error -j $(JOBS)
+	./build/asan/tests/updater_tests --gtest_brief=1
+	./build/tsan/tests/updater_tests --gtest_brief=1 --gtest_filter='$(TSAN_FILTER)'
+	./build/native/transfer_bench
 
 deps:
 	@./tools/deps.sh
@@ -24,6 +30,19 @@ deps:
 native:
 	$(CMAKE_CONFIGURE) -B build/native -DUPDATER_BUILD_TESTS=ON -DUPDATER_REQUIRE_TESTS=ON
 	cmake --build build/native -j $(JOBS)
+
+# Every test again with address and undefined-behaviour checks, and the update
+# engine and the scenarios with the thread checker.
+sanitizers:
+	$(CMAKE_CONFIGURE) -B build/asan -DUPDATER_SANITIZE=address,undefined -DUPDATER_BUILD_TESTS=ON -DUPDATER_REQUIRE_TESTS=ON
+	cmake --build build/asan --target updater_tests updater updater-sim -j $(JOBS)
+	$(CMAKE_CONFIGURE) -B build/tsan -DUPDATER_SANITIZE=thread -DUPDATER_BUILD_TESTS=ON -DUPDATER_REQUIRE_TESTS=ON
+	cmake --build build/tsan --target updater_tests -j $(JOBS)
+
+bench:
+	$(CMAKE_CONFIGURE) -B build/native >/dev/null
+	cmake --build build/native --target transfer_bench -j $(JOBS)
+	./build/native/transfer_bench
 
 windows: win64 win32
 
