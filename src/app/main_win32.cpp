@@ -1,11 +1,13 @@
 // Entry on Windows. The runtime hands over the command line after the program's
 // name and passes the result on as the exit code (-1: all bits set).
+
 #include <cstdio>
 #include <string>
 
 #include "app/program.h"
 #include "device/driver.h"
 #include "platform/win.h"
+#include "ui/win32/win32_host.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   std::string refusal;
@@ -13,5 +15,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     std::fprintf(stderr, "%s\n", refusal.c_str());
     return 2;
   }
+  ::InitCommonControls();  // the progress bar and the wizard
+  Win32Host host;
+  SetHost(&host);
   return RunProgram(commandLine);
 }

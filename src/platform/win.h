@@ -2,3 +2,5 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, which it needs: the progress bar and the property-sheet wizard.
+#include <commctrl.h>

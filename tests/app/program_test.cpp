@@ -2,29 +2,37 @@
 
 #include "app/instance_guard.h"
 #include "app/program.h"
-#include "app/update_state.h"
 #include "support/runtime_dir.h"
-#include "support/sim_world.h"
+#include "support/wizard_world.h"
 
 namespace {
 
-using ProgramRun = testing_support::SimWorld;
+using testing_support::Button;
+using ProgramRun = testing_support::WizardWorld;
 
-TEST_F(ProgramRun, FindsTheDeviceAndEndsWithResultZero) {
+TEST_F(ProgramRun, AWholeUpdateEndsWithResultZero) {
   testing_support::PrivateRuntimeDir dir;
   char commandLine[] = "/r";
+  user.Press({Button::Next, Button::Next, Button::Finish});
+  host.Answer(kAnswerOk);  // the start warning
   EXPECT_EQ(RunProgram(commandLine), 0);
   EXPECT_STREQ(commandLine, "/R");
-  // The probe opened the device on port 0 through the compiled hardware ID.
-  ASSERT_FALSE(OpenedPaths().empty());
   EXPECT_EQ(OpenedPaths().front(), "\\\\.\\Usbscan0\\0");
+  EXPECT_EQ(Bus().ControllerAt(0)->Version(), "V2.60a-3");
   // The records lived in the run's frame; nothing points at them afterwards.
   EXPECT_EQ(gDeviceLink, nullptr);
   EXPECT_EQ(gUpdateState, nullptr);
-  // The mark is given up at the end.
-  InstanceMutex mutex = TakeInstanceMutex();
+  InstanceMutex mutex = TakeInstanceMutex();  // the mark is given up at the end
   EXPECT_NE(mutex, kNoInstanceMutex);
   ReleaseInstanceMutex(mutex);
+}
+
+TEST_F(ProgramRun, ConfirmedQuittingEndsWithMinusOne) {
+  testing_support::PrivateRuntimeDir dir;
+  char commandLine[] = "";
+  user.Press({Button::Cancel});
+  host.Answer(kAnswerYes);
+  EXPECT_EQ(RunProgram(commandLine), -1);
 }
 
 TEST_F(ProgramRun, ASecondCopyEndsAtOnceWithZeroAndTouchesNothing) {
@@ -32,9 +40,8 @@ TEST_F(ProgramRun, ASecondCopyEndsAtOnceWithZeroAndTouchesNothing) {
   InstanceMutex first = TakeInstanceMutex();
   ASSERT_NE(first, kNoInstanceMutex);
   char commandLine[] = "/r";
-  testing::internal::CaptureStdout();
   EXPECT_EQ(RunProgram(commandLine), 0);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_TRUE(host.Events().empty());
   EXPECT_TRUE(Bus().Calls().empty());
   EXPECT_STREQ(commandLine, "/r");  // not even the options were read
   ReleaseInstanceMutex(first);

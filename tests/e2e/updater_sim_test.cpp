@@ -25,20 +25,25 @@ std::string ReadAll(int fd) {
   return text;
 }
 
-// Runs a program with the scenario (unset when null) and no input.
-Outcome Start(const char* program, const char* scenario, std::vector<std::string> args = {}) {
-  int out[2], err[2];
-  if (::pipe(out) != 0 || ::pipe(err) != 0) return {};
+// Runs a program with the scenario (unset when null), the given standard input
+// and arguments.
+Outcome Start(const char* program, const char* scenario, const std::string& input = "",
+              std::vector<std::string> args = {}) {
+  int out[2], err[2], in[2];
+  if (::pipe(out) != 0 || ::pipe(err) != 0 || ::pipe(in) != 0) return {};
   pid_t child = ::fork();
   if (child == 0) {
     ::dup2(out[1], 1);
     ::dup2(err[1], 2);
-    int nothing = ::open("/dev/null", O_RDONLY);
-    ::dup2(nothing, 0);
+    ::dup2(in[0], 0);
     ::close(out[0]);
     ::close(err[0]);
+    ::close(in[1]);
     if (scenario) ::setenv("UPDATER_SIMULATE", scenario, 1);
     else ::unsetenv("UPDATER_SIMULATE");
+    ::setenv("LANG", "C", 1);
+    ::unsetenv("LC_ALL");
+    ::unsetenv("LC_MESSAGES");
     std::vector<char*> argv{const_cast<char*>(program)};
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
@@ -47,6 +52,9 @@ Outcome Start(const char* program, const char* scenario, std::vector<std::string
   }
   ::close(out[1]);
   ::close(err[1]);
+  ::close(in[0]);
+  if (!input.empty() && ::write(in[1], input.data(), input.size()) != static_cast<ssize_t>(input.size())) return {};
+  ::close(in[1]);
   Outcome outcome;
   outcome.out = ReadAll(out[0]);
   outcome.err = ReadAll(err[0]);
@@ -56,12 +64,46 @@ Outcome Start(const char* program, const char* scenario, std::vector<std::string
   return outcome;
 }
 
-TEST(UpdaterSim, RunsOnTheDefaultScenario) {
+bool Contains(const std::string& text, const std::string& piece) { return text.find(piece) != std::string::npos; }
+
+TEST(UpdaterSim, AnswersOnStandardInputGiveTheExitCodes) {
   testing_support::PrivateRuntimeDir dir;
-  Outcome outcome = Start(UPDATER_SIM_PATH, nullptr, {"/r", "/c"});
-  EXPECT_EQ(outcome.exitCode, 0);
-  EXPECT_NE(outcome.out.find("connected"), std::string::npos) << outcome.out;
-  EXPECT_EQ(outcome.err, "");
+  struct Case {
+    const char* what;
+    const char* scenario;
+    const char* input;
+    int exitCode;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"the full update", "clock=fast", "n\nn\no\nf\n", 0, "successfully completed"},
+      {"the input ends on the result page", "clock=fast", "n\nn\no\n", 0, "successfully completed"},
+      {"the input ends at once", "clock=fast", "", 255, "Read the following contents"},
+      {"quitting confirmed", "clock=fast", "c\ny\n", 255, "Are you sure you want to quit"},
+      {"quitting refused, then the input ends", "clock=fast", "c\nn\n", 255, "Are you sure you want to quit"},
+      {"no device, then quitting", "device=absent;clock=fast", "n\no\nc\ny\n", 255, "Connection Error"},
+      {"already current", "version=V2.60a-3;clock=fast", "n\no\n", 0, "has already been updated"},
+      {"incompatible", "version=V2.50a-2;clock=fast", "n\no\n", 255, "not compatible"},
+      {"the start warning refused", "clock=fast", "n\nn\nc\n", 255, "will start"},
+      {"the device not ready", "status=1;clock=fast", "n\no\n", 255, "Update Error"},
+      {"the update failing", "fail-write=2;clock=fast", "n\nn\no\no\n", 255, "Update Error"},
+  };
+  for (const Case& c : cases) {
+    Outcome outcome = Start(UPDATER_SIM_PATH, c.scenario, c.input);
+    EXPECT_EQ(outcome.exitCode, c.exitCode) << c.what << "\n" << outcome.out;
+    EXPECT_TRUE(Contains(outcome.out, c.shown)) << c.what << "\n" << outcome.out;
+    EXPECT_EQ(outcome.err, "") << c.what;
+  }
+}
+
+TEST(UpdaterSim, OptionsOnTheCommandLine) {
+  testing_support::PrivateRuntimeDir dir;
+  // /R lets the same version be written again; /C also an incompatible one.
+  Outcome again = Start(UPDATER_SIM_PATH, "version=V2.60a-3;clock=fast", "n\nn\no\nf\n", {"/r"});
+  EXPECT_EQ(again.exitCode, 0) << again.out;
+  EXPECT_TRUE(Contains(again.out, "successfully completed"));
+  Outcome other = Start(UPDATER_SIM_PATH, "version=V2.50a-2;clock=fast", "n\nn\no\nf\n", {"/C"});
+  EXPECT_EQ(other.exitCode, 0) << other.out;
 }
 
 TEST(UpdaterSim, RefusesABadScenarioBeforeAnythingElse) {
@@ -96,9 +138,10 @@ TEST(UpdaterSim, ASecondCopyExitsAtOnceAndSilently) {
 
 TEST(Updater, TheLinuxProgramFindsNoDeviceYet) {
   testing_support::PrivateRuntimeDir dir;
-  Outcome outcome = Start(UPDATER_PATH, "colour=blue");  // the product ignores the simulation
-  EXPECT_EQ(outcome.exitCode, 0);
-  EXPECT_NE(outcome.out.find("No device was found"), std::string::npos) << outcome.out;
+  // The product ignores the simulation.
+  Outcome outcome = Start(UPDATER_PATH, "colour=blue", "n\no\nc\ny\n");
+  EXPECT_EQ(outcome.exitCode, 255);
+  EXPECT_TRUE(Contains(outcome.out, "Connection Error")) << outcome.out;
 }
 
 }  // namespace

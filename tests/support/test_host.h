@@ -14,13 +14,14 @@
 namespace testing_support {
 
 struct HostEvent {
-  enum Kind { Text, Progress, Shown, Hidden, Moved, Destroyed, Box, ModalEnded };
+  enum Kind { Text, Progress, Shown, Hidden, Moved, Destroyed, Box, ModalEnded, Buttons, Prompt };
   Kind kind;
   Window window = kNoWindow;
   int control = 0;
   std::string text;    // Text: the text; Box: the box's text
   uint32_t flags = 0;  // Box: the flags
-  intptr_t value = 0;  // Progress: position; Box: the answer; ModalEnded: the result
+  intptr_t value = 0;  // Progress: position; Box: the answer; ModalEnded: the result;
+                       // Buttons: the set posted; Prompt: the buttons offered
   int templateId = 0;  // the template the window was made from
   bool operator==(const HostEvent&) const = default;
 };
@@ -35,6 +36,8 @@ class TestHost : public LayoutHost {
   std::vector<HostEvent> Boxes() const { return EventsOf(HostEvent::Box); }
   int TemplateOf(Window window) const;
   size_t UnusedAnswers() const;
+  // Records an event of the wizard's (a button set, a prompt for a button).
+  void Note(HostEvent event) { Record(std::move(event)); }
 
   void SetText(Window dialog, int control, const char* text) override;
   void SetProgress(Window dialog, int control, int position) override;

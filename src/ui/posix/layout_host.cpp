@@ -117,6 +117,16 @@ Size LayoutHost::ScreenSize() {
   return screen_;
 }
 
+void LayoutHost::SetCaption(Window window, const std::string& caption) {
+  {
+    std::lock_guard lock(mutex_);
+    WindowState* state = Find(window);
+    if (!state) return;
+    state->caption = caption;
+  }
+  Changed(window);
+}
+
 void LayoutHost::SetScreenSize(Size size) {
   std::lock_guard lock(mutex_);
   screen_ = size;

@@ -63,6 +63,8 @@ class LayoutHost : public WindowHost {
   // A copy of a window's state, for drawing; false when it does not exist.
   bool Snapshot(Window window, WindowState& state) const;
   void SetScreenSize(Size size);
+  // The title a window shows (the wizard gives its pages the device title).
+  void SetCaption(Window window, const std::string& caption);
 
   // Pixels of a dialog unit, as for the 8-point dialog font.
   static Rect PixelsOf(int x, int y, int width, int height);

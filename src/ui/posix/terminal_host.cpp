@@ -286,6 +286,23 @@ int TerminalHost::ReadAnswer(uint32_t flags) {
   return buttons.negative;
 }
 
+char TerminalHost::ChooseKey(std::string_view prompt, std::string_view keys) {
+  for (;;) {
+    Prompt(prompt);
+    std::string line;
+    if (!std::getline(in_, line)) break;
+    size_t first = line.find_first_not_of(" \t\r");
+    if (first == std::string::npos) continue;
+    char key = static_cast<char>(std::tolower(static_cast<unsigned char>(line[first])));
+    if (keys.find(key) != std::string_view::npos) return key;
+  }
+  if (isTerminal_) {
+    std::lock_guard lock(outMutex_);
+    out_ << '\n' << std::flush;
+  }
+  return 0;
+}
+
 std::unique_ptr<TerminalHost> MakeConsoleHost() {
   return std::make_unique<TerminalHost>(std::cin, std::cout, isatty(STDOUT_FILENO) == 1);
 }

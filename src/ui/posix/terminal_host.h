@@ -26,6 +26,11 @@ class TerminalHost : public LayoutHost {
   TerminalHost(std::istream& in, std::ostream& out, bool isTerminal);
   ~TerminalHost() override;
 
+  // Prints prompt and reads lines until one begins (after blanks, in either
+  // case) with one of keys; gives that key in small letters, or 0 when the
+  // input has ended.
+  char ChooseKey(std::string_view prompt, std::string_view keys);
+
  protected:
   void Changed(Window window) override;
   void Destroyed(Window window) override;

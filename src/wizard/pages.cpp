@@ -1,0 +1,142 @@
+// The three pages: precautions, confirmation with the update run, result.
+#include <cstring>
+
+#include "app/update_state.h"
+#include "device/link.h"
+#include "resources/resources.h"
+#include "ui/host.h"
+#include "ui/placement.h"
+#include "update/decision.h"
+#include "update/queries.h"
+#include "update/runs.h"
+#include "wizard/wizard.h"
+#include "wizard/wizard_host.h"
+
+namespace {
+
+// The decision of the latest arrival at the confirmation page; Next acts on it.
+UpdateDecision gStoredDecision = kUpdateSinglePass;
+
+constexpr int kPrecautionsSize = 10240;  // ten texts of up to 1023 characters and the terminator
+
+void ShowText(Window owner, int textId, uint32_t flags) {
+  char text[res::kTextBufferSize];
+  res::LoadText(textId, text, sizeof text);
+  Host().ShowMessageBox(owner, text, flags);
+}
+
+intptr_t AnswerCancel(Window page) { return ConfirmQuit(page) ? 0 : Refuse(page); }
+
+void SetVersionPageTexts(Window page, int headingId) {
+  SetPageText(page, res::kControlHeading, headingId);
+  SetPageText(page, res::kControlDeviceFrame, res::kTextMasterController);
+  SetPageText(page, res::kControlUpdateFrame, res::kTextUpdateData);
+  SetPageText(page, res::kControlDeviceLabel, res::kTextVersionLabel);
+  SetPageText(page, res::kControlUpdateLabel, res::kTextVersionLabel);
+}
+
+intptr_t ConfirmArrival(Window page) {
+  DeviceLink* link = gDeviceLink;
+  PostButtons(page, kButtonBack | kButtonNext);
+  if (!CheckDeviceStatus(page, link)) return AbortWizard(page);
+  if (!ReadFirmwareVersion(page, link)) return CloseWizard(page);
+  gStoredDecision = DecideUpdate(page);
+  if (gStoredDecision == kUpdateIncompatible) return AbortWizard(page);
+  if (gStoredDecision == kUpdateAlreadyCurrent) return CloseWizard(page);
+  return 0;
+}
+
+intptr_t ConfirmNext(Window page) {
+  char text[res::kTextBufferSize];
+  res::LoadText(res::kTextStartWarning, text, sizeof text);
+  if (Host().ShowMessageBox(page, text, kBoxIconWarning | kBoxOkCancel) == kAnswerCancel) return AbortWizard(page);
+  if (!CheckDeviceStatus(page, gDeviceLink)) return AbortWizard(page);
+  intptr_t end = 0;
+  if (gStoredDecision == kUpdateSinglePass) {
+    end = Host().RunModal(res::kProgressDialogTemplate, page, SinglePassDialogProc, 0);
+  } else if (gStoredDecision == kUpdateThreeStage) {
+    ShowText(page, res::kTextThreeReminders, kBoxOk | kBoxIconInformation);
+    end = Host().RunModal(res::kProgressDialogTemplate, page, ThreeStageDialogProc, 0);
+  }
+  if (end == -1) {
+    ShowText(page, res::kTextUpdateError, kBoxOk | kBoxIconError);
+    return AbortWizard(page);
+  }
+  return 0;
+}
+
+void EndWizard(Window page, int32_t resultCode) {
+  gUpdateState->resultCode = resultCode;
+  Host().Destroy(Host().Parent(page));
+}
+
+}  // namespace
+
+intptr_t PrecautionsPage(Window page, uint32_t message, uintptr_t, intptr_t lParam) {
+  if (message == kMsgInitDialog) {
+    char list[kPrecautionsSize] = "";
+    char text[res::kTextBufferSize];
+    for (int id = res::kTextFirstPrecaution; id <= res::kTextLastPrecaution; ++id) {
+      res::LoadText(id, text, sizeof text);
+      std::strcat(list, text);
+    }
+    Host().SetText(page, res::kControlPrecautions, list);
+    SetPageText(page, res::kControlHeading, res::kTextPrecautionsHeading);
+    CenterWindow(Host().Parent(page));
+    return 0;
+  }
+  if (message != kMsgNotify) return 0;
+  switch (NotificationCode(lParam)) {
+    case kNotifySetActive:
+      PostButtons(page, kButtonNext);
+      return 0;
+    case kNotifyWizNext:
+      if (ProbeHardwareIdList(gDeviceLink)) return 0;
+      ShowText(page, res::kTextConnectionError, kBoxOk | kBoxIconError);
+      return Refuse(page);
+    case kNotifyQueryCancel:
+      return AnswerCancel(page);
+    default:
+      return 0;
+  }
+}
+
+intptr_t ConfirmPage(Window page, uint32_t message, uintptr_t, intptr_t lParam) {
+  switch (message) {
+    case kMsgInitDialog:
+      SetVersionPageTexts(page, res::kTextConfirmHeading);
+      return 0;
+    case WM_UPDATER_ABORT:
+      EndWizard(page, -1);
+      return 0;
+    case WM_UPDATER_CLOSE:
+      EndWizard(page, 0);
+      return 0;
+    case kMsgNotify:
+      break;
+    default:
+      return 0;
+  }
+  switch (NotificationCode(lParam)) {
+    case kNotifySetActive:
+      return ConfirmArrival(page);
+    case kNotifyWizNext:
+      return ConfirmNext(page);
+    case kNotifyQueryCancel:
+      return AnswerCancel(page);
+    default:
+      return 0;
+  }
+}
+
+intptr_t ResultPage(Window page, uint32_t message, uintptr_t, intptr_t lParam) {
+  if (message == kMsgInitDialog) {
+    SetVersionPageTexts(page, res::kTextResultHeading);
+    return 0;
+  }
+  if (message == kMsgNotify && NotificationCode(lParam) == kNotifySetActive) {
+    PostButtons(page, kButtonFinish);
+    ReadFirmwareVersion(page, gDeviceLink);
+  }
+  return 0;
+}
