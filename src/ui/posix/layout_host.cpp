@@ -159,21 +159,16 @@ void LayoutHost::ServeBoxes(std::unique_lock<std::mutex>& lock) {
 Window LayoutHost::Make(int templateId, Window owner, DialogProc proc) {
   const res::DialogLayout* layout = res::FindLayout(templateId);
   if (!layout) return kNoWindow;
-  std::lock_guard lock(mutex_);
-  WindowState state;
-  state.handle = next_++;
-  state.templateId = templateId;
-  state.owner = owner;
-  state.proc = proc;
-  state.caption = layout->caption;
   Rect size = PixelsOf(0, 0, layout->width, layout->height);
-  const WindowState* ownerState = Find(owner);
-  int32_t left = ownerState ? ownerState->rect.left : 0;
-  int32_t top = ownerState ? ownerState->rect.top : 0;
-  state.rect = {left, top, left + size.right, top + size.bottom};
-  for (const res::ControlLayout& c : layout->controls) state.controls.push_back({c.id, c.kind, c.text});
-  windows_.push_back(std::move(state));
-  return windows_.back().handle;
+  // A dialog opens at its owner's top left corner; its procedure may move it.
+  Rect around = WindowRect(owner);
+  Window dialog = AddWindow(owner, proc, {around.left, around.top, around.left + size.right, around.top + size.bottom},
+                            layout->caption);
+  std::lock_guard lock(mutex_);
+  WindowState* state = Find(dialog);
+  state->templateId = templateId;
+  for (const res::ControlLayout& c : layout->controls) state->controls.push_back({c.id, c.kind, c.text});
+  return dialog;
 }
 
 Window LayoutHost::AddWindow(Window owner, DialogProc proc, const Rect& rect, const std::string& caption) {
