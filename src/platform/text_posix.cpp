@@ -41,6 +41,22 @@ int CompareBy(const char* a, const char* b, Key key) {
   }
 }
 
+// For texts equal but for their hyphens and apostrophes: the one with more of
+// them sorts later, and of two with as many, the one whose first differing one
+// stands earlier.
+int CompareSkipped(const char* a, const char* b) {
+  size_t countA = 0, countB = 0;
+  for (const char* p = a; *p; ++p) countA += Skipped(*p);
+  for (const char* p = b; *p; ++p) countB += Skipped(*p);
+  if (countA != countB) return countA < countB ? -1 : 1;
+  for (const char *p = a, *q = b;; ++p, ++q) {
+    while (*p && !Skipped(*p)) ++p;
+    while (*q && !Skipped(*q)) ++q;
+    if (!*p || !*q) return 0;
+    if (p - a != q - b) return p - a < q - b ? 1 : -1;
+  }
+}
+
 }  // namespace
 
 void UpperCaseInPlace(char* text) {
@@ -55,6 +71,7 @@ int CompareText(const char* a, const char* b) {
   if (int order = CompareBy(a, b, Weight)) return order;
   auto caseKey = [](unsigned char c) { return c >= 'a' && c <= 'z' ? 0 : 1; };
   if (int order = CompareBy(a, b, caseKey)) return order;
+  if (int order = CompareSkipped(a, b)) return order;
   int order = std::strcmp(a, b);
   return order < 0 ? -1 : order > 0 ? 1 : 0;
 }

@@ -3,6 +3,7 @@
 // destroyed, so that tests assert exactly what a user would have seen.
 #pragma once
 
+#include <cstdio>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -58,5 +59,21 @@ class TestHost : public LayoutHost {
   std::deque<std::pair<int, std::function<void()>>> answers_;
   std::vector<std::pair<Window, int>> templates_;
 };
+
+// A message box as the user met it: its owner, flags, answer and text.
+inline std::string Box(Window owner, uint32_t flags, intptr_t answer, const std::string& text) {
+  char head[64];
+  std::snprintf(head, sizeof head, "owner %ld, flags 0x%02X, answer %ld: ", static_cast<long>(owner),
+                static_cast<unsigned>(flags), static_cast<long>(answer));
+  return head + text;
+}
+
+inline std::vector<std::string> BoxesOf(const std::vector<HostEvent>& events) {
+  std::vector<std::string> boxes;
+  for (const HostEvent& e : events) {
+    if (e.kind == HostEvent::Box) boxes.push_back(Box(e.window, e.flags, e.value, e.text));
+  }
+  return boxes;
+}
 
 }  // namespace testing_support
