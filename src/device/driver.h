@@ -33,4 +33,43 @@ bool WriteBytes(Handle handle, const void* bytes, uint32_t count, uint32_t* writ
 // Releases a handle (CloseHandle).
 void CloseDeviceHandle(Handle handle);
 
+// The printer-class device interfaces (the SetupDi functions over the interface
+// class of the USB printer driver). Each call that fails leaves the system's
+// error code in *error: kErrorInsufficientBuffer, kErrorInvalidData, or another.
+using DeviceSet = std::intptr_t;
+inline constexpr DeviceSet kNoDeviceSet = -1;
+inline constexpr uint32_t kErrorInvalidHandle = 6;         // ERROR_INVALID_HANDLE
+inline constexpr uint32_t kErrorInvalidData = 13;          // ERROR_INVALID_DATA
+inline constexpr uint32_t kErrorInsufficientBuffer = 122;  // ERROR_INSUFFICIENT_BUFFER
+inline constexpr uint32_t kErrorNoMoreItems = 259;         // ERROR_NO_MORE_ITEMS
+
+// The present devices that expose the interface (flags present | interface).
+DeviceSet OpenPrinterClassDevices();
+// Whether the set has a device at index.
+bool EnumPrinterDevice(DeviceSet set, uint32_t index);
+// The hardware-ID property of device index: NUL-terminated texts ended by an
+// empty one. *required receives the size the property needs.
+bool ReadHardwareIds(DeviceSet set, uint32_t index, uint8_t* buffer, uint32_t size, uint32_t* required,
+                     uint32_t* error);
+// Whether the set has an interface at index (no device filter).
+bool EnumPrinterInterface(DeviceSet set, uint32_t index);
+// The interface's detail: a 4-byte size field, then the device path. The size
+// field is the driver's to fill. Without a buffer, only *required is set.
+bool ReadInterfaceDetail(DeviceSet set, uint32_t index, uint8_t* detail, uint32_t size, uint32_t* required);
+void CloseDeviceSet(DeviceSet set);
+
+// The system's version: platform family (0 Win32s, 1 Windows 95, 2 NT), major,
+// minor. False when it cannot be read.
+bool ReadSystemVersion(uint32_t* platform, uint32_t* major, uint32_t* minor);
+
+// The registry under HKEY_LOCAL_MACHINE, read only.
+using RegistryKey = std::intptr_t;
+inline constexpr RegistryKey kNoRegistryKey = 0;
+RegistryKey OpenRegistryKey(const char* path);
+// The name of subkey index into a buffer of size bytes; false after the last.
+bool EnumRegistryKey(RegistryKey key, uint32_t index, char* name, uint32_t size);
+// A value's bytes; false when absent or larger than size. *size receives the length.
+bool QueryRegistryValue(RegistryKey key, const char* name, uint8_t* buffer, uint32_t* size);
+void CloseRegistryKey(RegistryKey key);
+
 }  // namespace driver

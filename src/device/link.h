@@ -45,3 +45,15 @@ int DeviceIdLength(const DeviceLink* link);
 int OpenStillImagePort(DeviceLink* link);
 int OpenPrinterClassPort(DeviceLink* link);
 int FindDeviceInRegistry(DeviceLink* link);
+
+// The system's generation: 1400, 1410, 1490 for the Windows 95 family, 2400 for
+// NT 4 and older, 2500, 2501, 2502 for 2000, XP and later; 0 when unknown.
+int GetOsGeneration();
+
+// The registry under HKEY_LOCAL_MACHINE. The names of the subkeys of path, in the
+// system's order, name k at table + k * slotSize, at most slotCount of them;
+// names that do not fit a slot are passed over. Returns the number stored.
+int EnumRegistrySubkeys(const char* path, char* table, int slotSize, int slotCount);
+// Reads value name of key path into buffer (size bytes); 1 when read. No
+// terminator is added.
+int ReadRegistryValue(const char* path, const char* name, void* buffer, uint32_t size);

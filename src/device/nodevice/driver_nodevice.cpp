@@ -21,3 +21,26 @@ bool WriteBytes(Handle, const void*, uint32_t, uint32_t* written) {
 void CloseDeviceHandle(Handle) {}
 
 }  // namespace driver
+
+namespace driver {
+
+DeviceSet OpenPrinterClassDevices() { return kNoDeviceSet; }
+bool EnumPrinterDevice(DeviceSet, uint32_t) { return false; }
+bool ReadHardwareIds(DeviceSet, uint32_t, uint8_t*, uint32_t, uint32_t* required, uint32_t* error) {
+  *required = 0;
+  *error = kErrorInvalidHandle;
+  return false;
+}
+bool EnumPrinterInterface(DeviceSet, uint32_t) { return false; }
+bool ReadInterfaceDetail(DeviceSet, uint32_t, uint8_t*, uint32_t, uint32_t* required) {
+  *required = 0;
+  return false;
+}
+void CloseDeviceSet(DeviceSet) {}
+bool ReadSystemVersion(uint32_t*, uint32_t*, uint32_t*) { return false; }
+RegistryKey OpenRegistryKey(const char*) { return kNoRegistryKey; }
+bool EnumRegistryKey(RegistryKey, uint32_t, char*, uint32_t) { return false; }
+bool QueryRegistryValue(RegistryKey, const char*, uint8_t*, uint32_t*) { return false; }
+void CloseRegistryKey(RegistryKey) {}
+
+}  // namespace driver

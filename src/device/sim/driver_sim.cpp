@@ -35,3 +35,32 @@ bool WriteBytes(Handle handle, const void* bytes, uint32_t count, uint32_t* writ
 void CloseDeviceHandle(Handle handle) { sim::CurrentBus().Close(handle); }
 
 }  // namespace driver
+
+namespace driver {
+
+// The simulated world has no printer-class interfaces and an empty registry.
+DeviceSet OpenPrinterClassDevices() { return kNoDeviceSet; }
+bool EnumPrinterDevice(DeviceSet, uint32_t) { return false; }
+bool ReadHardwareIds(DeviceSet, uint32_t, uint8_t*, uint32_t, uint32_t* required, uint32_t* error) {
+  *required = 0;
+  *error = kErrorInvalidHandle;
+  return false;
+}
+bool EnumPrinterInterface(DeviceSet, uint32_t) { return false; }
+bool ReadInterfaceDetail(DeviceSet, uint32_t, uint8_t*, uint32_t, uint32_t* required) {
+  *required = 0;
+  return false;
+}
+void CloseDeviceSet(DeviceSet) {}
+bool ReadSystemVersion(uint32_t* platform, uint32_t* major, uint32_t* minor) {
+  *platform = 2;
+  *major = 10;
+  *minor = 0;
+  return true;
+}
+RegistryKey OpenRegistryKey(const char*) { return kNoRegistryKey; }
+bool EnumRegistryKey(RegistryKey, uint32_t, char*, uint32_t) { return false; }
+bool QueryRegistryValue(RegistryKey, const char*, uint8_t*, uint32_t*) { return false; }
+void CloseRegistryKey(RegistryKey) {}
+
+}  // namespace driver
