@@ -5,7 +5,7 @@ GENERATOR := $(if $(shell command -v ninja 2>/dev/null),Ninja,Unix Makefiles)
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 CMAKE_CONFIGURE = cmake -S . -G "$(GENERATOR)" -Wno-dev
 
-.PHONY: run test deps native windows win64 win32 sanitizers bench clean
+.PHONY: run test deps native windows win64 win32 sanitizers bench wine-test clean
 
 # Tests that start processes of their own stay out of the thread-sanitizer run.
 TSAN_FILTER := -UpdaterSim*:Updater.*:InstanceGuard*
@@ -23,6 +23,7 @@ test: deps native windows sanitizers
 	./build/asan/tests/updater_tests --gtest_brief=1
 	./build/tsan/tests/updater_tests --gtest_brief=1 --gtest_filter='$(TSAN_FILTER)'
 	./build/native/transfer_bench
+	./tests/wine/run_windows_tests.sh build/win64 build/wine
 
 deps:
 	@./tools/deps.sh
@@ -38,6 +39,10 @@ sanitizers:
 	cmake --build build/asan --target updater_tests updater updater-sim -j $(JOBS)
 	$(CMAKE_CONFIGURE) -B build/tsan -DUPDATER_SANITIZE=thread -DUPDATER_BUILD_TESTS=ON -DUPDATER_REQUIRE_TESTS=ON
 	cmake --build build/tsan --target updater_tests -j $(JOBS)
+
+# The x86_64 Windows program under Wine, driven by key presses.
+wine-test: win64
+	./tests/wine/run_windows_tests.sh build/win64 build/wine
 
 bench:
 	$(CMAKE_CONFIGURE) -B build/native >/dev/null

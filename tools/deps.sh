@@ -7,6 +7,7 @@ packages=(
   cmake make ninja-build g++
   libgtest-dev libgmock-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
+  wine wine64 xvfb xdotool imagemagick fonts-noto-cjk
 )
 
 missing=()

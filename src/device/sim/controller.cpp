@@ -87,7 +87,7 @@ bool Controller::Request(uint8_t request, uint8_t* reply, uint16_t length, uint3
     return false;  // the controller stalls requests it does not know
   }
   *returned = std::min<uint32_t>(size, length);
-  std::memcpy(reply, answer, *returned);
+  if (*returned) std::memcpy(reply, answer, *returned);
   return true;
 }
 

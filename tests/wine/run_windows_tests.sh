@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# The Windows program as a user meets it: updater-sim.exe under Wine on a virtual
+# screen, driven by key presses, with the exit code of every run checked and a
+# screenshot of every window of the full update in English, German and Japanese.
+#
+#   tests/wine/run_windows_tests.sh BUILD_DIR OUT_DIR
+#
+# BUILD_DIR holds src/updater-sim.exe and tests/version_order_check.exe (x86_64);
+# OUT_DIR receives the Wine prefix and the screenshots. A failing step prints the
+# screenshot it took and the titles of the windows that were open.
+set -uo pipefail
+
+build=$(cd "$1" && pwd)
+out=$(mkdir -p "$2" && cd "$2" && pwd)
+exe="$build/src/updater-sim.exe"
+title="NORVA TELIX MZ 5100P"
+failures=0
+
+export WINEPREFIX="$out/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+for tool in wine Xvfb xdotool import; do
+  command -v "$tool" >/dev/null || { echo "missing $tool (make deps installs it)"; exit 1; }
+done
+
+# A virtual screen of its own.
+display=:$((90 + RANDOM % 9))
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=$display
+trap 'kill $xvfb 2>/dev/null; wineserver -k 2>/dev/null' EXIT
+sleep 1
+[ -d "$WINEPREFIX" ] || timeout 180 wineboot -i >/dev/null 2>&1
+
+windows() { xdotool search --onlyvisible --name "$title" 2>/dev/null; }
+
+# What the screen showed when a step failed.
+report() {
+  local shot="$out/failed-$case.png"
+  import -window root "$shot" 2>/dev/null
+  echo "FAILED: $case: $1"
+  echo "  screenshot: $shot"
+  echo "  windows open:"
+  for id in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
+    echo "    $(xdotool getwindowname "$id" 2>/dev/null)"
+  done
+  failures=$((failures + 1))
+}
+
+# Waits until N windows titled with the device title are visible.
+wait_windows() {
+  for _ in $(seq 1 100); do
+    [ "$(windows | wc -l)" -eq "$1" ] && sleep 0.4 && return 0
+    sleep 0.1
+  done
+  report "expected $1 window(s) titled \"$title\""
+  return 1
+}
+
+# Presses a key in the topmost window of the program.
+press() {
+  local window
+  window=$(windows | tail -1)
+  [ -n "$window" ] && xdotool windowfocus "$window" 2>/dev/null
+  xdotool key ${window:+--window "$window"} "$1"
+  sleep 0.3
+}
+
+shot() { [ -n "$lang_dir" ] && import -window root "$lang_dir/$1.png"; }
+
+# Clicks the wizard's Finish button: the second of the three buttons at the
+# bottom right, where the layout puts it in every language.
+finish() {
+  local window
+  window=$(windows | head -1)
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  xdotool mousemove $((X + WIDTH - WIDTH * 169 / 637)) $((Y + HEIGHT - HEIGHT * 25 / 395)) click 1
+}
+
+# Runs one case: start the program, then the steps, then check the exit code.
+run_case() {
+  case=$1 scenario=$2 expected=$3 language=$4
+  shift 4
+  lang_dir=""
+  [ "$language" != "-" ] && lang_dir="$out/screenshots/$language" && mkdir -p "$lang_dir"
+  local lc=C
+  case $language in de) lc=de_DE.UTF-8 ;; ja) lc=ja_JP.UTF-8 ;; en) lc=en_US.UTF-8 ;; esac
+  LANG=$lc LC_ALL=$lc UPDATER_SIMULATE="$scenario" timeout 120 wine "$exe" >/dev/null 2>&1 &
+  local program=$!
+  local step
+  for step in "$@"; do
+    eval "$step" || break
+  done
+  local code=0
+  for _ in $(seq 1 150); do kill -0 $program 2>/dev/null || break; sleep 0.1; done
+  if kill -0 $program 2>/dev/null; then
+    report "still running after its last step"
+    kill $program 2>/dev/null
+    wineserver -k 2>/dev/null
+    return
+  fi
+  wait $program
+  code=$?
+  [ "$code" -eq "$expected" ] && echo "ok: $case (exit code $code)" || report "exit code $code, expected $expected"
+}
+
+full_update() {
+  local language=$1
+  # The device is switched off three seconds after it has written the image and
+  # on again two seconds later: the watch sees it go and come back.
+  run_case "full update ($language)" "clock=real;progress=0,25,50,75,100" 0 "$language" \
+    "wait_windows 1" "shot 1-precautions" "press Return" \
+    "wait_windows 1" "shot 2-confirm" "press Return" \
+    "wait_windows 2" "shot 3-start-warning" "press Return" \
+    "sleep 2.5" "shot 4-progress" \
+    "sleep 14" "wait_windows 1" "shot 5-result" "finish"
+}
+
+for language in en de ja; do full_update "$language"; done
+
+run_case "no device, then Cancel and Yes" "device=absent;clock=fast" 255 - \
+  "wait_windows 1" "press Return" "wait_windows 2" "press Return" \
+  "wait_windows 1" "press Escape" "wait_windows 2" "press y"
+run_case "already current" "version=V2.60a-3;clock=fast" 0 - \
+  "wait_windows 1" "press Return" "wait_windows 2" "press Return"
+run_case "incompatible" "version=V2.50a-2;clock=fast" 255 - \
+  "wait_windows 1" "press Return" "wait_windows 2" "press Return"
+run_case "start warning refused" "clock=fast" 255 - \
+  "wait_windows 1" "press Return" "wait_windows 1" "press Return" "wait_windows 2" "press Escape"
+run_case "Escape while the update runs" "clock=real;progress=0,25,50,75,100" 0 - \
+  "wait_windows 1" "press Return" "wait_windows 1" "press Return" "wait_windows 2" "press Return" \
+  "sleep 2" "xdotool key Escape" "sleep 1" "xdotool key Escape" "sleep 13" "wait_windows 1" "finish"
+
+# The version order of the engine against the system's own comparison.
+case="version order"
+if order=$(timeout 60 wine "$build/tests/version_order_check.exe" 2>&1); then
+  echo "ok: version order ($order)"
+else
+  echo "FAILED: version order"
+  echo "$order"
+  failures=$((failures + 1))
+fi
+
+echo "screenshots: $out/screenshots"
+echo "$failures failed"
+[ "$failures" -eq 0 ]

@@ -1,0 +1,159 @@
+// The result page, the wizard's last: reached after an update that succeeded, it
+// shows the version the device reports afterwards beside the update's, offers
+// Finish alone, and ends the wizard with 0 however the user leaves it. Driven
+// through the whole program with a scripted user on the simulated device.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "device/sim/scenario.h"
+#include "device/usb_wire.h"
+#include "support/wizard_world.h"
+#include "update/protocol.h"
+
+namespace {
+
+using testing_support::Button;
+using testing_support::HostEvent;
+using Shown = std::vector<std::pair<std::string, uint32_t>>;
+using Prompted = std::vector<std::pair<int, intptr_t>>;
+
+constexpr int kPrecautions = res::kPrecautionsPageTemplate;
+constexpr int kConfirm = res::kConfirmPageTemplate;
+constexpr int kResult = res::kResultPageTemplate;
+constexpr intptr_t kBackNext = kButtonBack | kButtonNext;
+constexpr uint32_t kStartFlags = kBoxIconWarning | kBoxOkCancel;      // 0x31
+constexpr uint32_t kInformationFlags = kBoxOk | kBoxIconInformation;  // 0x40
+
+class ResultPageScenario : public testing_support::WizardWorld {
+ protected:
+  // Runs the wizard through a successful update to the result page, where the
+  // user gives `onResultPage`.
+  void RunToTheResultPage(std::initializer_list<std::optional<Button>> onResultPage) {
+    user.Press({Button::Next, Button::Next});
+    user.Press(onResultPage);
+    host.Answer(kAnswerOk);  // the start warning
+    Run();
+  }
+  // The texts set on the result page, by control, the last of each.
+  std::string LastText(int control) const {
+    std::string text = "(never set)";
+    for (const HostEvent& e : host.EventsOf(HostEvent::Text)) {
+      if (e.templateId == kResult && e.control == control) text = e.text;
+    }
+    return text;
+  }
+  std::vector<intptr_t> ButtonSets() const {
+    std::vector<intptr_t> sets;
+    for (const HostEvent& e : host.EventsOf(HostEvent::Buttons)) sets.push_back(e.value);
+    return sets;
+  }
+  size_t VersionRequests() {
+    size_t count = 0;
+    for (const sim::Call& call : Bus().Calls()) {
+      IoBlockEx block{};
+      if (call.kind != sim::Call::Control || call.code != IOCTL_SEND_USB_REQUEST || call.input.size() < sizeof block)
+        continue;
+      std::memcpy(&block, call.input.data(), sizeof block);
+      count += block.bRequest == REQ_GET_VERSION;
+    }
+    return count;
+  }
+  // The prompts from the first one on the result page on.
+  Prompted PromptsOnTheResultPage() const {
+    Prompted all = Prompts(), last;
+    for (const auto& prompt : all) {
+      if (prompt.first == kResult || !last.empty()) last.push_back(prompt);
+    }
+    return last;
+  }
+};
+
+TEST_F(ResultPageScenario, ShowsTheHeadingAndTheVersionsAfterTheUpdateWithFinishAlone) {
+  RunToTheResultPage({Button::Finish});
+  EXPECT_EQ(Prompts(), (Prompted{{kPrecautions, kButtonNext}, {kConfirm, kBackNext}, {kResult, kButtonFinish}}));
+  EXPECT_EQ(ButtonSets(), (std::vector<intptr_t>{kButtonNext, kBackNext, kButtonFinish}));
+  EXPECT_EQ(LastText(res::kControlHeading), Text(res::kTextResultHeading));
+  EXPECT_EQ(LastText(res::kControlDeviceFrame), Text(res::kTextMasterController));
+  EXPECT_EQ(LastText(res::kControlUpdateFrame), Text(res::kTextUpdateData));
+  EXPECT_EQ(LastText(res::kControlDeviceLabel), Text(res::kTextVersionLabel));
+  EXPECT_EQ(LastText(res::kControlUpdateLabel), Text(res::kTextVersionLabel));
+  EXPECT_EQ(LastText(res::kControlDeviceVersion), "V2.60a-3");
+  EXPECT_EQ(LastText(res::kControlUpdateVersion), "V2.60a-3");
+  EXPECT_EQ(Boxes(), (Shown{{Text(res::kTextStartWarning), kStartFlags}}));
+  EXPECT_EQ(state.resultCode, 0);
+}
+
+TEST_F(ResultPageScenario, TheDeviceVersionIsTheOneTheDeviceReportsAfterItsRestart) {
+  sim::Scenario scenario;
+  scenario.versionAfter = "V2.59z-3";  // not what was sent
+  Start(scenario);
+  RunToTheResultPage({Button::Finish});
+  EXPECT_EQ(LastText(res::kControlDeviceVersion), "V2.59z-3");
+  EXPECT_EQ(LastText(res::kControlUpdateVersion), "V2.60a-3");
+  // No decision is taken on the result page: no message, and the run succeeds.
+  EXPECT_EQ(Boxes(), (Shown{{Text(res::kTextStartWarning), kStartFlags}}));
+  EXPECT_EQ(state.resultCode, 0);
+}
+
+TEST_F(ResultPageScenario, ADeviceThatGivesNoVersionAfterTheUpdateStillEndsWithZero) {
+  sim::Scenario scenario;
+  scenario.versionAfter = "";  // once restarted, the device answers with its model alone
+  Start(scenario);
+  user.Press({Button::Next, Button::Next, Button::Finish});
+  host.Answer(kAnswerOk);  // the start warning
+  host.Answer(kAnswerOk);  // the version-unknown message
+  Run();
+  EXPECT_EQ(Boxes(),
+            (Shown{{Text(res::kTextStartWarning), kStartFlags}, {Text(res::kTextVersionUnknown), kInformationFlags}}));
+  std::vector<HostEvent> boxes = host.Boxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].templateId, kResult);
+  // Once on arrival at the confirmation page, thirty times on the result page.
+  EXPECT_EQ(VersionRequests(), 31u);
+  // The page stays with its Finish button and the device's version unset.
+  EXPECT_EQ(PromptsOnTheResultPage(), (Prompted{{kResult, kButtonFinish}}));
+  EXPECT_EQ(LastText(res::kControlDeviceVersion), "(never set)");
+  EXPECT_EQ(LastText(res::kControlHeading), Text(res::kTextResultHeading));
+  EXPECT_EQ(state.resultCode, 0);
+}
+
+// However the user leaves the result page, the wizard ends at once with 0 and no
+// question.
+struct Leaving {
+  const char* name;
+  std::vector<std::optional<Button>> input;
+  size_t prompts;  // prompts on the result page
+};
+
+void PrintTo(const Leaving& row, std::ostream* os) { *os << row.name; }
+
+class LeavingTheResultPage : public ResultPageScenario, public ::testing::WithParamInterface<Leaving> {};
+
+TEST_P(LeavingTheResultPage, EndsWithZeroAndNoQuestion) {
+  const Leaving& row = GetParam();
+  user.Press({Button::Next, Button::Next});
+  for (const std::optional<Button>& button : row.input) user.Press({button});
+  host.Answer(kAnswerOk);  // the start warning
+  Run();
+  EXPECT_EQ(PromptsOnTheResultPage(), Prompted(row.prompts, {kResult, kButtonFinish}));
+  EXPECT_EQ(Boxes(), (Shown{{Text(res::kTextStartWarning), kStartFlags}}));
+  EXPECT_EQ(host.Events().back().kind, HostEvent::Destroyed);
+  EXPECT_EQ(state.resultCode, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Result, LeavingTheResultPage,
+                         ::testing::Values(Leaving{"Finish", {Button::Finish}, 1},
+                                           Leaving{"Cancel", {Button::Cancel}, 1},
+                                           Leaving{"EndOfInput", {std::nullopt}, 1},
+                                           // Back is not offered: pressing it changes nothing.
+                                           Leaving{"BackThenFinish", {Button::Back, Button::Finish}, 2},
+                                           Leaving{"NextThenFinish", {Button::Next, Button::Finish}, 2}),
+                         [](const ::testing::TestParamInfo<Leaving>& row) { return std::string(row.param.name); });
+
+}  // namespace
