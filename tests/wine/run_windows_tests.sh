@@ -64,6 +64,13 @@ press() {
   sleep 0.3
 }
 
+# The progress dialog has no title: it is the program's second visible window.
+dialog_up() {
+  [ "$(xdotool search --onlyvisible --class updater-sim 2>/dev/null | wc -l)" -ge 2 ] && return 0
+  report "the progress dialog is not up"
+  return 1
+}
+
 shot() { [ -n "$lang_dir" ] && import -window root "$lang_dir/$1.png"; }
 
 # Clicks the wizard's Finish button: the second of the three buttons at the
@@ -108,10 +115,10 @@ full_update() {
   # on again two seconds later: the watch sees it go and come back.
   run_case "full update ($language)" "clock=real;progress=0,25,50,75,100" 0 "$language" \
     "wait_windows 1" "shot 1-precautions" "press Return" \
-    "wait_windows 1" "shot 2-confirm" "press Return" \
+    "wait_windows 1" "sleep 1.5" "shot 2-confirm" "press Return" \
     "wait_windows 2" "shot 3-start-warning" "press Return" \
-    "sleep 2.5" "shot 4-progress" \
-    "sleep 14" "wait_windows 1" "shot 5-result" "finish"
+    "sleep 1" "shot 4-sending" "sleep 3" "shot 5-writing" \
+    "sleep 12" "wait_windows 1" "sleep 1" "shot 6-result" "finish"
 }
 
 for language in en de ja; do full_update "$language"; done
@@ -127,7 +134,8 @@ run_case "start warning refused" "clock=fast" 255 - \
   "wait_windows 1" "press Return" "wait_windows 1" "press Return" "wait_windows 2" "press Escape"
 run_case "Escape while the update runs" "clock=real;progress=0,25,50,75,100" 0 - \
   "wait_windows 1" "press Return" "wait_windows 1" "press Return" "wait_windows 2" "press Return" \
-  "sleep 2" "xdotool key Escape" "sleep 1" "xdotool key Escape" "sleep 13" "wait_windows 1" "finish"
+  "sleep 2" "dialog_up" "xdotool key Escape" "sleep 1" "xdotool key Escape" "sleep 1" "dialog_up" \
+  "sleep 12" "wait_windows 1" "finish"
 
 # The version order of the engine against the system's own comparison.
 case="version order"
