@@ -86,6 +86,18 @@ class WizardWorld : public SimWorld {
     for (const HostEvent& e : host.Boxes()) boxes.emplace_back(e.text, e.flags);
     return boxes;
   }
+  // The button sets the pages posted, in order.
+  std::vector<intptr_t> ButtonSets() const {
+    std::vector<intptr_t> sets;
+    for (const HostEvent& e : host.EventsOf(HostEvent::Buttons)) sets.push_back(e.value);
+    return sets;
+  }
+  // The templates of the windows that owned the boxes, in order.
+  std::vector<int> BoxOwners() const {
+    std::vector<int> owners;
+    for (const HostEvent& e : host.Boxes()) owners.push_back(e.templateId);
+    return owners;
+  }
   // The pages the user was asked on, by template, with the buttons offered.
   std::vector<std::pair<int, intptr_t>> Prompts() const {
     std::vector<std::pair<int, intptr_t>> prompts;

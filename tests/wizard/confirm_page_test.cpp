@@ -60,16 +60,6 @@ class ConfirmPageScenario : public testing_support::WizardWorld {
     }
     return text;
   }
-  std::vector<intptr_t> ButtonSets() const {
-    std::vector<intptr_t> sets;
-    for (const HostEvent& e : host.EventsOf(HostEvent::Buttons)) sets.push_back(e.value);
-    return sets;
-  }
-  std::vector<int> BoxOwners() const {
-    std::vector<int> owners;
-    for (const HostEvent& e : host.Boxes()) owners.push_back(e.templateId);
-    return owners;
-  }
   size_t ShownCount(int templateId) const {
     size_t count = 0;
     for (const HostEvent& e : host.EventsOf(HostEvent::Shown)) count += e.templateId == templateId;

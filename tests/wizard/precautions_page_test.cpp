@@ -35,16 +35,6 @@ class PrecautionsPageScenario : public testing_support::WizardWorld {
     }
     return texts;
   }
-  std::vector<intptr_t> ButtonSets() const {
-    std::vector<intptr_t> sets;
-    for (const HostEvent& e : host.EventsOf(HostEvent::Buttons)) sets.push_back(e.value);
-    return sets;
-  }
-  std::vector<int> BoxOwners() const {
-    std::vector<int> owners;
-    for (const HostEvent& e : host.Boxes()) owners.push_back(e.templateId);
-    return owners;
-  }
   bool AnyEventOn(int templateId) const {
     for (const HostEvent& e : host.Events()) {
       if (e.templateId == templateId) return true;

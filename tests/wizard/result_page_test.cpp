@@ -48,11 +48,6 @@ class ResultPageScenario : public testing_support::WizardWorld {
     }
     return text;
   }
-  std::vector<intptr_t> ButtonSets() const {
-    std::vector<intptr_t> sets;
-    for (const HostEvent& e : host.EventsOf(HostEvent::Buttons)) sets.push_back(e.value);
-    return sets;
-  }
   size_t VersionRequests() {
     size_t count = 0;
     for (const sim::Call& call : Bus().Calls()) {
