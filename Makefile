@@ -5,7 +5,7 @@ GENERATOR := $(if $(shell command -v ninja 2>/dev/null),Ninja,Unix Makefiles)
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 CMAKE_CONFIGURE = cmake -S . -G "$(GENERATOR)" -Wno-dev
 
-.PHONY: run test deps native windows win64 win32 sanitizers bench wine-test clean
+.PHONY: run test deps native windows win64 win32 sanitizers bench wine-test install clean
 
 # Tests that start processes of their own stay out of the thread-sanitizer run.
 TSAN_FILTER := -UpdaterSim*:Updater.*:InstanceGuard*
@@ -58,6 +58,22 @@ win64:
 win32:
 	$(CMAKE_CONFIGURE) -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
 	cmake --build build/win32 -j $(JOBS)
+
+# Installs the updater and the udev rule that lets the logged-in user open the
+# device (run as root: sudo make install), then has udev read its rules again.
+PREFIX ?= /usr/local
+UDEVDIR ?= /etc/udev/rules.d
+DESTDIR ?=
+
+install:
+	$(CMAKE_CONFIGURE) -B build/release -DUPDATER_BUILD_TESTS=OFF
+	cmake --build build/release --target updater -j $(JOBS)
+	install -D -m 0755 build/release/src/updater $(DESTDIR)$(PREFIX)/bin/updater
+	install -D -m 0644 packaging/60-updater-device.rules $(DESTDIR)$(UDEVDIR)/60-updater-device.rules
+	@if [ -z "$(DESTDIR)" ] && command -v udevadm >/dev/null 2>&1; then \
+	  udevadm control --reload-rules && udevadm trigger --subsystem-match=usb --attr-match=idVendor=fa17 || true; \
+	fi
+	@echo "Installed. Unplug the device and plug it in again before starting the updater."
 
 clean:
 	rm -rf build

@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(
-  cmake make ninja-build g++
+  cmake make ninja-build g++ pkg-config
+  libusb-1.0-0-dev
   libgtest-dev libgmock-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
   wine wine64 xvfb xdotool imagemagick fonts-noto-cjk

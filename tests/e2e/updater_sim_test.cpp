@@ -136,7 +136,7 @@ TEST(UpdaterSim, ASecondCopyExitsAtOnceAndSilently) {
   ReleaseInstanceMutex(first);
 }
 
-TEST(Updater, TheLinuxProgramFindsNoDeviceYet) {
+TEST(Updater, TheLinuxProgramWithoutADeviceShowsTheConnectionError) {
   testing_support::PrivateRuntimeDir dir;
   // The product ignores the simulation.
   Outcome outcome = Start(UPDATER_PATH, "colour=blue", "n\no\nc\ny\n");

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "device/libusb/requests.h"
+
+namespace {
+
+using lusb::ControlSetup;
+
+std::vector<uint8_t> Record(const IoBlockEx& block) {
+  std::vector<uint8_t> bytes(sizeof block);
+  std::memcpy(bytes.data(), &block, sizeof block);
+  return bytes;
+}
+
+IoBlockEx VendorIn(uint8_t request, uint32_t value, uint32_t index, uint32_t length) {
+  IoBlockEx block{};
+  block.uOffset = value;
+  block.uLength = length;
+  block.uIndex = index;
+  block.bRequest = request;
+  block.bmRequestType = kVendorInInterface;
+  block.fTransferDirectionIn = 1;
+  return block;
+}
+
+struct IoBlockCase {
+  const char* what;
+  IoBlockEx block;
+  uint32_t replySize;
+  std::optional<ControlSetup> expected;
+};
+
+TEST(LibusbIoBlock, DecodesEachFieldIntoItsSetupFieldOrRefuses) {
+  IoBlockEx outward = VendorIn(0x05, 0, 0, 0);
+  outward.bmRequestType = 0x41;
+  outward.fTransferDirectionIn = 0;
+  IoBlockEx contradicting = VendorIn(0x05, 0, 0, 0);
+  contradicting.fTransferDirectionIn = 0;
+  const IoBlockCase cases[] = {
+      {"value, index, length in place", VendorIn(0x21, 0xBEEF, 0x0102, 8), 8, ControlSetup{0xC1, 0x21, 0xBEEF, 0x0102, 8}},
+      {"reply buffer larger than the data stage", VendorIn(0x01, 1, 0, 2), 64, ControlSetup{0xC1, 0x01, 1, 0, 2}},
+      {"no data stage", VendorIn(0x7F, 0xFFFF, 0xFFFF, 0), 0, ControlSetup{0xC1, 0x7F, 0xFFFF, 0xFFFF, 0}},
+      {"host-to-device request", outward, 0, ControlSetup{0x41, 0x05, 0, 0, 0}},
+      {"data stage beyond the reply buffer", VendorIn(0x01, 0, 0, 9), 8, std::nullopt},
+      {"value over 16 bits", VendorIn(0x01, 0x10000, 0, 0), 0, std::nullopt},
+      {"index over 16 bits", VendorIn(0x01, 0, 0x10000, 0), 0, std::nullopt},
+      {"length over 16 bits", VendorIn(0x01, 0, 0, 0x10000), 0x20000, std::nullopt},
+      {"direction flag against the request type", contradicting, 0, std::nullopt},
+  };
+  for (const IoBlockCase& c : cases) {
+    EXPECT_EQ(lusb::DecodeIoBlock(Record(c.block), c.replySize), c.expected) << c.what;
+  }
+}
+
+TEST(LibusbIoBlock, AShortRecordIsRefused) {
+  std::vector<uint8_t> bytes = Record(VendorIn(0x01, 0, 0, 0));
+  bytes.pop_back();
+  EXPECT_EQ(lusb::DecodeIoBlock(bytes, 0), std::nullopt);
+  EXPECT_EQ(lusb::DecodeIoBlock({}, 0), std::nullopt);
+}
+
+struct CommandCase {
+  const char* what;
+  std::vector<uint8_t> command;
+  uint8_t interfaceNumber;
+  uint32_t replySize;
+  std::optional<ControlSetup> expected;
+};
+
+TEST(LibusbPrinterCommand, BecomesAVendorRequestToTheInterface) {
+  const CommandCase cases[] = {
+      {"value least significant byte first", {0x10, 0x00, 0x34, 0x12}, 0, 4, ControlSetup{0xC1, 0x10, 0x1234, 0, 4}},
+      {"wIndex is the interface number", {0x02, 0x00, 0x01, 0x00}, 3, 16, ControlSetup{0xC1, 0x02, 0x0001, 3, 16}},
+      {"the second byte is not part of the value", {0x02, 0xAA, 0x00, 0x80}, 1, 1, ControlSetup{0xC1, 0x02, 0x8000, 1, 1}},
+      {"largest reply", {0x02, 0x00, 0x00, 0x00}, 0, 0xFFFF, ControlSetup{0xC1, 0x02, 0, 0, 0xFFFF}},
+      {"reply over 16 bits", {0x02, 0x00, 0x00, 0x00}, 0, 0x10000, std::nullopt},
+      {"three bytes", {0x02, 0x00, 0x00}, 0, 4, std::nullopt},
+      {"five bytes", {0x02, 0x00, 0x00, 0x00, 0x00}, 0, 4, std::nullopt},
+  };
+  for (const CommandCase& c : cases) {
+    EXPECT_EQ(lusb::DecodePrinterCommand(c.command, c.interfaceNumber, c.replySize), c.expected) << c.what;
+  }
+}
+
+TEST(LibusbStillImageDescriptor, CarriesTheIdentifiersAndUsEnglish) {
+  StillImageDescriptor descriptor = lusb::DescribeStillImage(0xFA17, 0x0C3E, 0x0105);
+  uint8_t bytes[sizeof descriptor];
+  std::memcpy(bytes, &descriptor, sizeof descriptor);
+  // The layout the discovery reads: four little-endian 16-bit fields.
+  const uint8_t expected[] = {0x17, 0xFA, 0x3E, 0x0C, 0x05, 0x01, 0x09, 0x04};
+  EXPECT_EQ(std::vector<uint8_t>(bytes, bytes + sizeof bytes), std::vector<uint8_t>(expected, expected + 8));
+}
+
+}  // namespace
