@@ -29,22 +29,26 @@ struct Fields {
   int offAfter;
   int onAfter;
   bool fastClock;
+  bool printerPresent;
+  sim::SystemVersion system;
   bool operator==(const Fields&) const = default;
 };
 
 Fields FieldsOf(const Scenario& s) {
-  return {s.devicePresent, s.port,     s.foreign,   s.status, s.version,  s.reply,   s.versionAfter,
-          s.silent,        s.progress, s.failWrite, s.power,  s.offAfter, s.onAfter, s.fastClock};
+  return {s.devicePresent, s.port,     s.foreign,   s.status, s.version,  s.reply,   s.versionAfter, s.silent,
+          s.progress,      s.failWrite, s.power,    s.offAfter, s.onAfter, s.fastClock, s.printerPresent, s.system};
 }
 
 const Fields kShipped{true, 0, {}, 0, "V2.50a-3", std::nullopt, "V2.60a-3", 0, {0, 20, 40, 60, 80, 100},
-                      0,    Power::Auto, 3, 2, false};
+                      0,    Power::Auto, 3, 2, false, false, {2, 10, 0, true}};
 
 void PrintTo(const Fields& f, std::ostream* out) {
   *out << "port " << f.port << ", status " << f.status << ", version " << f.version << ", reply "
        << f.reply.value_or("(none)") << ", after " << f.versionAfter << ", silent " << f.silent << ", fail-write "
        << f.failWrite << ", power " << static_cast<int>(f.power) << ", off " << f.offAfter << ", on " << f.onAfter
-       << (f.devicePresent ? ", present" : ", absent") << (f.fastClock ? ", fast" : ", real");
+       << (f.devicePresent ? ", present" : ", absent") << (f.fastClock ? ", fast" : ", real")
+       << (f.printerPresent ? ", printer" : ", no printer") << ", os " << f.system.platform << "/" << f.system.major
+       << "." << f.system.minor << (f.system.readable ? "" : " unreadable");
   *out << ", foreign";
   for (int port : f.foreign) *out << ' ' << port;
   *out << ", progress";
@@ -65,10 +69,10 @@ TEST(SimScenario, AnEmptyTextGivesTheShippedDevice) {
 
 TEST(SimScenario, EveryKeyIsRead) {
   const Fields expected{false, 7,           {1, 2, 20}, 255,   "V9.99z-12345", "MZ  odd   text", "V3.00b-1", 4,
-                        {5, 50, 100, 255}, 3, Power::Never, 86400, 0,             true};
+                        {5, 50, 100, 255}, 3, Power::Never, 86400, 0,             true, true, {2, 5, 1, true}};
   EXPECT_EQ(Parsed("device=absent;port=7;foreign=1,2,20;status=255;version=V9.99z-12345;"
                    "reply=MZ  odd   text;version-after=V3.00b-1;silent=4;progress=5,50,100,255;"
-                   "fail-write=3;power=never;off-after=86400;on-after=0;clock=fast"),
+                   "fail-write=3;power=never;off-after=86400;on-after=0;clock=fast;printer=present;os=5.1"),
             expected);
 }
 
@@ -98,6 +102,19 @@ TEST(SimScenario, EachKeyAloneChangesOnlyItsField) {
       {"off-after=0", [](Fields& f) { f.offAfter = 0; }},
       {"on-after=86400", [](Fields& f) { f.onAfter = 86400; }},
       {"clock=real", [](Fields&) {}},
+      {"printer=present", [](Fields& f) { f.printerPresent = true; }},
+      {"printer=absent", [](Fields&) {}},
+      {"os=10.0", [](Fields&) {}},
+      {"os=4.0", [](Fields& f) { f.system = {2, 4, 0, true}; }},
+      {"os=3.51", [](Fields& f) { f.system = {2, 3, 51, true}; }},
+      {"os=4.10", [](Fields& f) { f.system = {2, 4, 10, true}; }},
+      {"os=6.01", [](Fields& f) { f.system = {2, 6, 1, true}; }},
+      {"os=0.0", [](Fields& f) { f.system = {2, 0, 0, true}; }},
+      {"os=99.99", [](Fields& f) { f.system = {2, 99, 99, true}; }},
+      {"device=absent;printer=present", [](Fields& f) {
+         f.devicePresent = false;
+         f.printerPresent = true;
+       }},
       {"device=absent;foreign=0", [](Fields& f) {
          f.devicePresent = false;
          f.foreign = {0};
@@ -161,6 +178,20 @@ TEST(SimScenario, RefusedTextsNameTheirFaultAndLeaveTheScenarioAlone) {
       {"foreign=5;port=5", "foreign"},
       {"foreign=21", "foreign"},
       {"port=3;bogus=1;status=4", "bogus"},
+      {"printer=yes", "printer"},
+      {"printer=", "printer"},
+      {"os=", "os"},
+      {"os=5", "os"},
+      {"os=5.", "os"},
+      {"os=.1", "os"},
+      {"os=5.1.2", "os"},
+      {"os=100.0", "os"},
+      {"os=5.100", "os"},
+      {"os=-5.1", "os"},
+      {"os=5.-1", "os"},
+      {"os=x.y", "os"},
+      {"os=5,1", "os"},
+      {"os=XP", "os"},
   };
   for (const Case& c : cases) {
     Scenario scenario;
@@ -168,6 +199,8 @@ TEST(SimScenario, RefusedTextsNameTheirFaultAndLeaveTheScenarioAlone) {
     scenario.status = 42;
     scenario.progress = {9};
     scenario.reply = "before";
+    scenario.printerPresent = true;
+    scenario.system = {1, 4, 90, true};
     Fields before = FieldsOf(scenario);
     std::string error;
     EXPECT_FALSE(sim::ParseScenario(c.text, scenario, error)) << c.text;

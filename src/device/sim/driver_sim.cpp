@@ -4,6 +4,7 @@
 
 #include "device/driver.h"
 #include "device/sim/bus.h"
+#include "device/sim/registry.h"
 #include "platform/clock.h"
 
 namespace driver {
@@ -38,29 +39,44 @@ void CloseDeviceHandle(Handle handle) { sim::CurrentBus().Close(handle); }
 
 namespace driver {
 
-// The simulated world has no printer-class interfaces and an empty registry.
-DeviceSet OpenPrinterClassDevices() { return kNoDeviceSet; }
-bool EnumPrinterDevice(DeviceSet, uint32_t) { return false; }
-bool ReadHardwareIds(DeviceSet, uint32_t, uint8_t*, uint32_t, uint32_t* required, uint32_t* error) {
-  *required = 0;
-  *error = kErrorInvalidHandle;
-  return false;
+// The printer-class interfaces, the system's version and the registry of the
+// simulated world.
+DeviceSet OpenPrinterClassDevices() { return sim::CurrentBus().OpenPrinterSet(); }
+
+bool EnumPrinterDevice(DeviceSet set, uint32_t index) { return sim::CurrentBus().EnumPrinterDevice(set, index); }
+
+bool ReadHardwareIds(DeviceSet set, uint32_t index, uint8_t* buffer, uint32_t size, uint32_t* required,
+                     uint32_t* error) {
+  return sim::CurrentBus().ReadHardwareIds(set, index, buffer, size, required, error);
 }
-bool EnumPrinterInterface(DeviceSet, uint32_t) { return false; }
-bool ReadInterfaceDetail(DeviceSet, uint32_t, uint8_t*, uint32_t, uint32_t* required) {
-  *required = 0;
-  return false;
+
+bool EnumPrinterInterface(DeviceSet set, uint32_t index) { return sim::CurrentBus().EnumPrinterInterface(set, index); }
+
+bool ReadInterfaceDetail(DeviceSet set, uint32_t index, uint8_t* detail, uint32_t size, uint32_t* required) {
+  return sim::CurrentBus().ReadInterfaceDetail(set, index, detail, size, required);
 }
-void CloseDeviceSet(DeviceSet) {}
+
+void CloseDeviceSet(DeviceSet set) { sim::CurrentBus().ClosePrinterSet(set); }
+
 bool ReadSystemVersion(uint32_t* platform, uint32_t* major, uint32_t* minor) {
-  *platform = 2;
-  *major = 10;
-  *minor = 0;
+  const sim::SystemVersion& system = sim::CurrentBus().System();
+  if (!system.readable) return false;
+  *platform = system.platform;
+  *major = system.major;
+  *minor = system.minor;
   return true;
 }
-RegistryKey OpenRegistryKey(const char*) { return kNoRegistryKey; }
-bool EnumRegistryKey(RegistryKey, uint32_t, char*, uint32_t) { return false; }
-bool QueryRegistryValue(RegistryKey, const char*, uint8_t*, uint32_t*) { return false; }
-void CloseRegistryKey(RegistryKey) {}
+
+RegistryKey OpenRegistryKey(const char* path) { return sim::CurrentRegistry().Open(path); }
+
+bool EnumRegistryKey(RegistryKey key, uint32_t index, char* name, uint32_t size) {
+  return sim::CurrentRegistry().EnumSubkey(key, index, name, size);
+}
+
+bool QueryRegistryValue(RegistryKey key, const char* name, uint8_t* buffer, uint32_t* size) {
+  return sim::CurrentRegistry().Query(key, name, buffer, size);
+}
+
+void CloseRegistryKey(RegistryKey key) { sim::CurrentRegistry().Close(key); }
 
 }  // namespace driver

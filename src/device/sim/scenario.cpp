@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::string_view kKeys =
     "device, port, foreign, status, version, reply, version-after, silent, progress, fail-write, "
-    "power, off-after, on-after, clock";
+    "power, off-after, on-after, clock, printer, os";
 
 bool ReadNumber(std::string_view text, int low, int high, int& number) {
   if (text.empty()) return false;
@@ -48,6 +48,16 @@ bool ReadReply(std::string_view text, std::optional<std::string>& reply) {
     if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) return false;
   }
   reply = std::string(text);
+  return true;
+}
+
+// "MAJOR.MINOR", each a number from 0 to 99: an NT-family version.
+bool ReadSystemVersion(std::string_view text, SystemVersion& system) {
+  size_t dot = text.find('.');
+  if (dot == std::string_view::npos) return false;
+  int major = 0, minor = 0;
+  if (!ReadNumber(text.substr(0, dot), 0, 99, major) || !ReadNumber(text.substr(dot + 1), 0, 99, minor)) return false;
+  system = {2, static_cast<uint32_t>(major), static_cast<uint32_t>(minor), true};
   return true;
 }
 
@@ -93,6 +103,14 @@ bool ApplyItem(std::string_view key, std::string_view value, Scenario& s, std::s
     if (value == "real") s.fastClock = false;
     else if (value == "fast") s.fastClock = true;
     else return refuse("real or fast");
+  } else if (key == "printer") {
+    if (value == "present") s.printerPresent = true;
+    else if (value == "absent") s.printerPresent = false;
+    else return refuse("present or absent");
+  } else if (key == "os") {
+    if (!ReadSystemVersion(value, s.system)) {
+      return refuse("a version MAJOR.MINOR, each a number from 0 to 99, e.g. 5.1");
+    }
   } else {
     why = "unknown key '" + std::string(key) + "'; the keys are " + std::string(kKeys);
     return false;
@@ -101,6 +119,19 @@ bool ApplyItem(std::string_view key, std::string_view value, Scenario& s, std::s
 }
 
 }  // namespace
+
+PrinterInterface DevicePrinterInterface() {
+  PrinterInterface printer;
+  printer.path = "\\\\?\\usb#vid_fa17&pid_0c3e&mi_01#7&1a2b3c&0&0001#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
+  printer.hardwareIds = {"USB\\VID_FA17&PID_0C3E&REV_0100&MI_01", "USB\\VID_FA17&PID_0C3E&MI_01"};
+  return printer;
+}
+
+RegistryValue StringValue(std::string name, std::string_view text) {
+  std::string bytes(text);
+  bytes.push_back('\0');
+  return {std::move(name), std::move(bytes)};
+}
 
 bool ParseScenario(std::string_view text, Scenario& scenario, std::string& error) {
   Scenario s;

@@ -1,6 +1,7 @@
 // What the simulated world holds: the device and its master controller's
-// answers, other devices on the still-image ports, and how the user handles the
-// power switch. Read from UPDATER_SIMULATE by updater-sim, built in code by tests.
+// answers, other devices on the still-image ports, the printer-class interfaces,
+// the system's version and registry, and how the user handles the power switch.
+// Read from UPDATER_SIMULATE by updater-sim, built in code by tests.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +35,60 @@ struct OtherDevice {
   bool refusesDescriptor = false;  // the port fails the descriptor request
 };
 
+// A device interface of the printer-class driver.
+struct PrinterInterface {
+  enum class Behind {
+    TheDevice,          // the device's own master controller, also behind its still-image port
+    AnotherController,  // one more device of our model
+    ForeignPrinter,     // another maker's printer: takes bytes, stalls every request
+  };
+  enum class Property {
+    Present,     // the hardware-ID property reads
+    Missing,     // the device has none (the read fails with kErrorInvalidData)
+    Unreadable,  // the read fails with another error
+  };
+  std::string path;                      // the device path the interface detail holds
+  std::vector<std::string> hardwareIds;  // the hardware-ID property, most specific first
+  Property property = Property::Present;
+  bool secondOpenFails = false;  // an open while the interface already has a handle open fails
+  Behind behind = Behind::TheDevice;
+  bool operator==(const PrinterInterface&) const = default;
+};
+
+// The device's own printer-class interface (interface 1 of the device).
+PrinterInterface DevicePrinterInterface();
+
+// What the system's version query answers.
+struct SystemVersion {
+  uint32_t platform = 2;  // 0 Win32s, 1 Windows 95 family, 2 NT family
+  uint32_t major = 10;
+  uint32_t minor = 0;
+  bool readable = true;  // false: the query fails
+  bool operator==(const SystemVersion&) const = default;
+};
+
+// A value under a registry key: its bytes exactly as stored.
+struct RegistryValue {
+  std::string name;
+  std::string bytes;
+  bool operator==(const RegistryValue&) const = default;
+};
+// A string value stored the usual way, with its terminator.
+RegistryValue StringValue(std::string name, std::string_view text);
+
+// A key under HKEY_LOCAL_MACHINE ("SYSTEM\CurrentControlSet\..."), created with
+// the keys above it, and values set in it.
+struct RegistryEntry {
+  std::string path;
+  std::vector<RegistryValue> values;
+  bool operator==(const RegistryEntry&) const = default;
+};
+
+// Where the system records USB devices, and the names it gives ours.
+inline constexpr std::string_view kUsbEnumKey = "SYSTEM\\CurrentControlSet\\Enum\\USB";
+inline constexpr std::string_view kStillImageDeviceKey = "VID_FA17&PID_0C3E&MI_00";
+inline constexpr std::string_view kPrinterDeviceKey = "VID_FA17&PID_0C3E&MI_01";
+
 struct Scenario {
   bool devicePresent = true;
   int port = 0;
@@ -49,10 +104,18 @@ struct Scenario {
   int offAfter = 3;
   int onAfter = 2;
   bool fastClock = false;
+  bool printerPresent = false;  // the device also shows its printer-class interface
+  SystemVersion system;
 
   // Set by tests only.
   std::vector<OtherDevice> others;
   uint32_t writeLimit = 0;  // the driver takes at most this many bytes a write; 0: all
+  std::vector<PrinterInterface> printers;  // listed after the device's own interface
+  // The registry records the devices present: the device's composite key and
+  // its interfaces' instances with their driver services, and the foreign
+  // scanners'. False: only the keys below.
+  bool registryFollowsDevices = true;
+  std::vector<RegistryEntry> registry;  // more keys, after the devices'
 };
 
 // Reads "key=value;key=value". On a refusal returns false with the reason.
