@@ -20,6 +20,20 @@ namespace testing_support {
 
 using Button = WizardUser::Button;
 
+// Names the wizard scenarios share: the pages, button sets and box flags.
+namespace wizard_names {
+using Shown = std::vector<std::pair<std::string, uint32_t>>;  // boxes as (text, flags)
+using Prompted = std::vector<std::pair<int, intptr_t>>;       // prompts as (page, buttons offered)
+constexpr int kPrecautions = res::kPrecautionsPageTemplate;
+constexpr int kConfirm = res::kConfirmPageTemplate;
+constexpr int kResult = res::kResultPageTemplate;
+constexpr intptr_t kBackNext = kButtonBack | kButtonNext;
+constexpr uint32_t kErrorFlags = kBoxOk | kBoxIconError;              // 0x10
+constexpr uint32_t kInformationFlags = kBoxOk | kBoxIconInformation;  // 0x40
+constexpr uint32_t kQuitFlags = kBoxIconWarning | kBoxYesNo;          // 0x34
+constexpr uint32_t kStartFlags = kBoxIconWarning | kBoxOkCancel;      // 0x31
+}  // namespace wizard_names
+
 // Presses the scripted buttons in turn; an empty entry is the end of the input.
 class ScriptedUser : public WizardUser {
  public:

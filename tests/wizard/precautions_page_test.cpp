@@ -16,12 +16,8 @@ namespace {
 
 using testing_support::Button;
 using testing_support::HostEvent;
-using Shown = std::vector<std::pair<std::string, uint32_t>>;
-using Prompted = std::vector<std::pair<int, intptr_t>>;
+using namespace testing_support::wizard_names;
 
-constexpr int kPrecautions = res::kPrecautionsPageTemplate;
-constexpr int kConfirm = res::kConfirmPageTemplate;
-constexpr uint32_t kQuitFlags = kBoxIconWarning | kBoxYesNo;   // 0x34
 constexpr uint32_t kConnectionFlags = kBoxOk | kBoxIconError;  // 0x10
 constexpr size_t kPortsSearched = 15;
 

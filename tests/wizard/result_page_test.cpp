@@ -20,15 +20,8 @@ namespace {
 
 using testing_support::Button;
 using testing_support::HostEvent;
-using Shown = std::vector<std::pair<std::string, uint32_t>>;
-using Prompted = std::vector<std::pair<int, intptr_t>>;
+using namespace testing_support::wizard_names;
 
-constexpr int kPrecautions = res::kPrecautionsPageTemplate;
-constexpr int kConfirm = res::kConfirmPageTemplate;
-constexpr int kResult = res::kResultPageTemplate;
-constexpr intptr_t kBackNext = kButtonBack | kButtonNext;
-constexpr uint32_t kStartFlags = kBoxIconWarning | kBoxOkCancel;      // 0x31
-constexpr uint32_t kInformationFlags = kBoxOk | kBoxIconInformation;  // 0x40
 
 class ResultPageScenario : public testing_support::WizardWorld {
  protected:
