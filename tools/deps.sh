@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake make ninja-build g++ pkg-config
-  libusb-1.0-0-dev
+  libusb-1.0-0-dev libumockdev-dev umockdev
   libgtest-dev libgmock-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
   wine wine64 xvfb xdotool imagemagick fonts-noto-cjk

@@ -1,67 +1,27 @@
 // The built programs, started as a user or a script starts them.
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
 
 #include "app/instance_guard.h"
+#include "support/run_program.h"
 #include "support/runtime_dir.h"
 
 namespace {
 
-struct Outcome {
-  int exitCode = -1;
-  std::string out, err;
-};
-
-std::string ReadAll(int fd) {
-  std::string text;
-  char buffer[4096];
-  for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<size_t>(n));
-  ::close(fd);
-  return text;
-}
+using Outcome = testing_support::ProgramOutcome;
 
 // Runs a program with the scenario (unset when null), the given standard input
 // and arguments.
 Outcome Start(const char* program, const char* scenario, const std::string& input = "",
               std::vector<std::string> args = {}) {
-  int out[2], err[2], in[2];
-  if (::pipe(out) != 0 || ::pipe(err) != 0 || ::pipe(in) != 0) return {};
-  pid_t child = ::fork();
-  if (child == 0) {
-    ::dup2(out[1], 1);
-    ::dup2(err[1], 2);
-    ::dup2(in[0], 0);
-    ::close(out[0]);
-    ::close(err[0]);
-    ::close(in[1]);
-    if (scenario) ::setenv("UPDATER_SIMULATE", scenario, 1);
-    else ::unsetenv("UPDATER_SIMULATE");
-    ::setenv("LANG", "C", 1);
-    ::unsetenv("LC_ALL");
-    ::unsetenv("LC_MESSAGES");
-    std::vector<char*> argv{const_cast<char*>(program)};
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    ::execv(program, argv.data());
-    ::_exit(127);
-  }
-  ::close(out[1]);
-  ::close(err[1]);
-  ::close(in[0]);
-  if (!input.empty() && ::write(in[1], input.data(), input.size()) != static_cast<ssize_t>(input.size())) return {};
-  ::close(in[1]);
-  Outcome outcome;
-  outcome.out = ReadAll(out[0]);
-  outcome.err = ReadAll(err[0]);
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return outcome;
+  testing_support::ProgramRun run;
+  run.program = program;
+  run.args = std::move(args);
+  run.input = input;
+  if (scenario) run.scenario = scenario;
+  return testing_support::RunProgram(run);
 }
 
 bool Contains(const std::string& text, const std::string& piece) { return text.find(piece) != std::string::npos; }

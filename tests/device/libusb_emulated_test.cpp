@@ -1,0 +1,286 @@
+// The libusb driver under the device link, against USB devices emulated below
+// libusb: discovery among several devices, the control and bulk transfers as the
+// device sees them, a device that goes away and comes back, and the advice given
+// when the device may not be opened.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <future>
+#include <numeric>
+#include <set>
+#include <vector>
+
+#include "device/driver.h"
+#include "device/libusb/session.h"
+#include "device/link.h"
+#include "device/sim/controller.h"
+#include "device/usb_wire.h"
+#include "support/emulated_usb.h"
+#include "support/run_program.h"
+#include "update/protocol.h"
+
+namespace {
+
+using testing_support::EmulatedUsb;
+using testing_support::SeenTransfer;
+using testing_support::UpdaterDeviceSpec;
+using testing_support::UsbDeviceSpec;
+
+constexpr uint8_t kOurs = 5;
+constexpr uint8_t kBulkOut = 0x02;
+constexpr uint8_t kPrinterBulkOut = 0x03;
+
+SeenTransfer Control(std::array<uint8_t, 8> setup) {
+  return {SeenTransfer::Kind::Control, 0, setup, static_cast<uint32_t>(setup[6] | setup[7] << 8)};
+}
+
+std::vector<SeenTransfer> OfKind(const std::vector<SeenTransfer>& seen, SeenTransfer::Kind kind) {
+  std::vector<SeenTransfer> kept;
+  std::copy_if(seen.begin(), seen.end(), std::back_inserter(kept), [&](const SeenTransfer& t) { return t.kind == kind; });
+  return kept;
+}
+
+// The header the controller expects before an image of size bytes.
+std::vector<uint8_t> ImageHeader(uint32_t size) {
+  std::vector<uint8_t> header(kImageHeaderSize, 0);
+  std::copy(std::begin(kImageHeaderMark), std::end(kImageHeaderMark), header.begin());
+  for (int i = 0; i < 4; ++i) header[kImageHeaderSizeAt + i] = static_cast<uint8_t>(size >> (8 * i));
+  return header;
+}
+
+std::vector<uint8_t> Pattern(size_t size) {
+  std::vector<uint8_t> bytes(size);
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + i / 251);
+  return bytes;
+}
+
+class EmulatedUsbTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string why;
+    bus_ = EmulatedUsb::Get(why);
+    if (!bus_) GTEST_SKIP() << why;
+    bus_->UnplugAll();
+    ASSERT_TRUE(bus_->WaitForDevices(0));
+    bus_->ClearSeen();
+  }
+  void TearDown() override {
+    CloseDevice(&link_);
+    if (bus_) bus_->UnplugAll();
+  }
+
+  // Plugs devices and waits until libusb lists them all.
+  void PlugAll(const std::vector<std::pair<UsbDeviceSpec, sim::Controller*>>& devices) {
+    for (const auto& [spec, controller] : devices) bus_->Plug(spec, controller);
+    ASSERT_TRUE(bus_->WaitForDevices(devices.size()));
+  }
+
+  EmulatedUsb* bus_ = nullptr;
+  sim::Scenario scenario_;
+  sim::Controller controller_{scenario_};
+  // As the program sets it up: the still-image driver, writes on the control
+  // pipe's handle, pipe 1 held open.
+  DeviceLink link_{1, "USB\\VID_FA17&PID_0C3E", 0, 1};
+};
+
+TEST_F(EmulatedUsbTest, FindsTheDeviceAmongOthersAndTouchesNoneOfThem) {
+  UsbDeviceSpec hub{2, 0x1D6B, 0x0002, 0x0100, {{0x09, {0x81}}}};
+  UsbDeviceSpec scanner{3, 0x1B2C, 0x0201, 0x0200, {{0x06, {0x81, 0x02}}}};
+  UsbDeviceSpec printer{4, 0x1B2C, 0x0301, 0x0100, {{0x07, {0x01, 0x82}}}};
+  UsbDeviceSpec vendorSpecific{6, 0x1B2C, 0x0401, 0x0100, {{0xFF, {0x01}}}};
+  PlugAll({{hub, nullptr}, {scanner, nullptr}, {printer, nullptr}, {UpdaterDeviceSpec(kOurs), &controller_},
+           {vendorSpecific, nullptr}});
+
+  // The still-image ports are the devices with a still-image or vendor-specific
+  // interface; each describes its device.
+  std::set<std::pair<uint16_t, uint16_t>> described;
+  for (int port = 0; port < 4; ++port) {
+    std::string path = "\\\\.\\Usbscan" + std::to_string(port) + "\\0";
+    driver::Handle handle = driver::OpenDevicePath(path.c_str(), kStillImageOpenAttributes);
+    if (port == 3) {
+      EXPECT_EQ(handle, driver::kInvalidHandle) << path;
+      continue;
+    }
+    ASSERT_NE(handle, driver::kInvalidHandle) << path;
+    StillImageDescriptor descriptor{};
+    uint32_t returned = 0;
+    ASSERT_TRUE(driver::DeviceControl(handle, IOCTL_GET_DEVICE_DESCRIPTOR, nullptr, 0, &descriptor, sizeof descriptor,
+                                      &returned));
+    EXPECT_EQ(returned, sizeof descriptor);
+    EXPECT_EQ(descriptor.usLanguageId, 0x0409);
+    described.insert({descriptor.usVendorId, descriptor.usProductId});
+    driver::CloseDeviceHandle(handle);
+  }
+  std::set<std::pair<uint16_t, uint16_t>> expected{{0x1B2C, 0x0201}, {0xFA17, 0x0C3E}, {0x1B2C, 0x0401}};
+  EXPECT_EQ(described, expected);
+
+  ASSERT_EQ(OpenDevice(&link_), 1);
+  uint8_t reply[kStatusReplyLength] = {};
+  ASSERT_EQ(ControlRequest(&link_, REQ_GET_STATUS, 0, 0, kStatusReplyLength, reply), 1);
+
+  // Reading descriptors sends nothing; only our device saw a request or a claim.
+  for (uint8_t other : {uint8_t{2}, uint8_t{3}, uint8_t{4}, uint8_t{6}}) {
+    EXPECT_TRUE(bus_->Seen(other).empty()) << "device " << int(other);
+    EXPECT_TRUE(bus_->Claims(other).empty()) << "device " << int(other);
+  }
+  EXPECT_EQ(bus_->Seen(kOurs).size(), 1u);
+}
+
+TEST_F(EmulatedUsbTest, ControlRequestsReachTheDeviceAsEncoded) {
+  PlugAll({{UpdaterDeviceSpec(kOurs), &controller_}});
+  ASSERT_EQ(OpenDevice(&link_), 1);
+
+  uint8_t status[kStatusReplyLength];
+  std::memset(status, 0x11, sizeof status);
+  ASSERT_EQ(ControlRequest(&link_, REQ_GET_STATUS, 0, 0, kStatusReplyLength, status), 1);
+  EXPECT_EQ(status[kStatusByte], 0);
+  EXPECT_EQ(status[kStatusReplyLength - 1], 0xA5) << "the controller's filler came back";
+
+  uint8_t version[kVersionReplyLength] = {};
+  ASSERT_EQ(ControlRequest(&link_, REQ_GET_VERSION, 0x1234, 0x0001, kVersionReplyLength, version), 1);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(version + kVersionTextAt), 16), "MZ5100P V2.50a-3");
+
+  // A request the controller does not know stalls, and the call fails.
+  uint8_t unknown[16] = {};
+  EXPECT_EQ(ControlRequest(&link_, 0x33, 0, 0, sizeof unknown, unknown), 0);
+
+  std::vector<SeenTransfer> expected{
+      Control({0xC1, REQ_GET_STATUS, 0, 0, 0, 0, 64, 0}),
+      Control({0xC1, REQ_GET_VERSION, 0x34, 0x12, 0x01, 0x00, 128, 0}),
+      Control({0xC1, 0x33, 0, 0, 0, 0, 16, 0}),
+  };
+  EXPECT_EQ(bus_->Seen(kOurs), expected);
+  // The still-image interface is claimed for the first transfer and kept.
+  EXPECT_EQ(bus_->Claims(kOurs), std::vector<std::string>{"+0"});
+  CloseDevice(&link_);
+  EXPECT_EQ(bus_->Claims(kOurs), (std::vector<std::string>{"+0", "-0"}));
+}
+
+TEST_F(EmulatedUsbTest, AnImageGoesToTheBulkOutEndpointWhole) {
+  PlugAll({{UpdaterDeviceSpec(kOurs), &controller_}});
+  ASSERT_EQ(OpenDevice(&link_), 1);
+
+  // Larger than one bulk transfer takes, so the link writes it in two.
+  const std::vector<uint8_t> image = Pattern(1500000);
+  const std::vector<uint8_t> header = ImageHeader(static_cast<uint32_t>(image.size()));
+  ASSERT_EQ(WriteDevice(&link_, header.data(), static_cast<uint32_t>(header.size())), 1);
+  ASSERT_EQ(WriteDevice(&link_, image.data(), static_cast<uint32_t>(image.size())), 1);
+
+  std::vector<SeenTransfer> bulk = OfKind(bus_->Seen(kOurs), SeenTransfer::Kind::Bulk);
+  std::vector<uint32_t> lengths;
+  for (const SeenTransfer& t : bulk) {
+    EXPECT_EQ(t.endpoint, kBulkOut);
+    lengths.push_back(t.length);
+  }
+  EXPECT_EQ(lengths, (std::vector<uint32_t>{64, 1048576, 451424}));
+  EXPECT_EQ(controller_.ImageState(), sim::Controller::Image::Arrived);
+  EXPECT_EQ(controller_.ImageBytes(), image.size());
+  EXPECT_EQ(controller_.ImageChecksum(), sim::ImageChecksumOf(image.data(), image.size()));
+}
+
+TEST_F(EmulatedUsbTest, TheDeviceVanishingMidTransferFailsTheWrite) {
+  PlugAll({{UpdaterDeviceSpec(kOurs), &controller_}});
+  ASSERT_EQ(OpenDevice(&link_), 1);
+  bus_->HoldBulk(kOurs, true);
+  auto unplugged = std::async(std::launch::async, [&] {
+    bool held = bus_->WaitForHeldBulk(kOurs);
+    bus_->Unplug(kOurs);
+    return held;
+  });
+  const std::vector<uint8_t> bytes = Pattern(4096);
+  EXPECT_EQ(WriteDevice(&link_, bytes.data(), static_cast<uint32_t>(bytes.size())), 0);
+  EXPECT_TRUE(unplugged.get());
+
+  // Whatever follows on the dead handles fails at once.
+  uint8_t reply[kStatusReplyLength];
+  EXPECT_EQ(ControlRequest(&link_, REQ_GET_STATUS, 0, 0, kStatusReplyLength, reply), 0);
+  EXPECT_EQ(WriteDevice(&link_, bytes.data(), static_cast<uint32_t>(bytes.size())), 0);
+  EXPECT_EQ(CloseDevice(&link_), 1);
+  EXPECT_EQ(controller_.ImageBytes(), 0u);
+}
+
+TEST_F(EmulatedUsbTest, TheDeviceLeavesAndComesBackWithANewAddress) {
+  PlugAll({{UpdaterDeviceSpec(kOurs), &controller_}});
+  ASSERT_EQ(OpenDevice(&link_), 1);
+  uint8_t reply[kStatusReplyLength];
+  ASSERT_EQ(ControlRequest(&link_, REQ_GET_STATUS, 0, 0, kStatusReplyLength, reply), 1);
+
+  // Switched off: the open link fails, and no port finds it.
+  bus_->Unplug(kOurs);
+  ASSERT_TRUE(bus_->WaitForDevices(0));
+  EXPECT_EQ(ControlRequest(&link_, REQ_GET_STATUS, 0, 0, kStatusReplyLength, reply), 0);
+  EXPECT_EQ(OpenDevice(&link_), 0);
+
+  // Switched on again, the kernel gives it another address.
+  constexpr uint8_t kAgain = 9;
+  sim::Controller restarted(scenario_);
+  PlugAll({{UpdaterDeviceSpec(kAgain), &restarted}});
+  ASSERT_EQ(OpenDevice(&link_), 1);
+  ASSERT_EQ(ControlRequest(&link_, REQ_GET_STATUS, 0, 0, kStatusReplyLength, reply), 1);
+  EXPECT_EQ(bus_->Seen(kAgain), std::vector<SeenTransfer>{Control({0xC1, REQ_GET_STATUS, 0, 0, 0, 0, 64, 0})});
+  EXPECT_EQ(bus_->Claims(kAgain), std::vector<std::string>{"+0"});
+}
+
+TEST_F(EmulatedUsbTest, ThePrinterClassInterfaceCarriesRequestsAndTheImage) {
+  PlugAll({{UpdaterDeviceSpec(kOurs, true), &controller_}});
+  link_ = DeviceLink{0, "USB\\VID_FA17&PID_0C3E&MI_01", 0, -1};
+  ASSERT_EQ(OpenDevice(&link_), 1);
+
+  uint8_t reply[kStatusReplyLength] = {};
+  ASSERT_EQ(ControlRequest(&link_, REQ_GET_STATUS, 0, 0, kStatusReplyLength, reply), 1);
+  const std::vector<uint8_t> image = Pattern(70000);
+  const std::vector<uint8_t> header = ImageHeader(static_cast<uint32_t>(image.size()));
+  ASSERT_EQ(WriteDevice(&link_, header.data(), static_cast<uint32_t>(header.size())), 1);
+  ASSERT_EQ(WriteDevice(&link_, image.data(), static_cast<uint32_t>(image.size())), 1);
+
+  // The vendor command goes to the printer interface (wIndex 1); the bytes to
+  // its bulk OUT endpoint.
+  std::vector<SeenTransfer> expected{
+      Control({0xC1, REQ_GET_STATUS, 0, 0, 1, 0, 64, 0}),
+      {SeenTransfer::Kind::Bulk, kPrinterBulkOut, {}, 64},
+      {SeenTransfer::Kind::Bulk, kPrinterBulkOut, {}, 70000},
+  };
+  EXPECT_EQ(bus_->Seen(kOurs), expected);
+  EXPECT_EQ(bus_->Claims(kOurs), std::vector<std::string>{"+1"});
+  EXPECT_EQ(controller_.ImageState(), sim::Controller::Image::Arrived);
+}
+
+// The Linux program as a user without access to the device starts it: it says
+// how to get access, then behaves as when no device can be opened.
+TEST_F(EmulatedUsbTest, AUserWithoutAccessIsToldHowToGetIt) {
+  PlugAll({{UpdaterDeviceSpec(kOurs), &controller_}});
+  const std::string root = bus_->RootDir();
+  const std::string file = root + bus_->DeviceFile(kOurs);
+  testing_support::ProgramRun run;
+  run.program = UPDATER_PATH;
+  run.input = "n\no\nc\ny\n";
+  if (::geteuid() == 0) {
+    // Root opens any file; the program runs as nobody instead, in a test bed
+    // it may read.
+    run.runAs = 65534;
+    namespace fs = std::filesystem;
+    fs::permissions(root, fs::perms::all);
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root + "/ioctl")) {
+      if (entry.is_socket()) fs::permissions(entry.path(), fs::perms::all);
+    }
+    if (::access(UPDATER_PATH, X_OK) != 0 || !testing_support::OthersMayRun(UPDATER_PATH)) {
+      GTEST_SKIP() << "the user nobody may not run " << UPDATER_PATH;
+    }
+  }
+  ::chmod(file.c_str(), ::geteuid() == 0 ? 0600 : 0000);
+  testing_support::ProgramOutcome outcome = testing_support::RunProgram(run);
+  ::chmod(file.c_str(), 0644);
+
+  EXPECT_EQ(outcome.exitCode, 255) << outcome.out << outcome.err;
+  EXPECT_EQ(outcome.err, lusb::kPermissionAdvice);
+  EXPECT_NE(outcome.out.find("Connection Error"), std::string::npos) << outcome.out;
+  EXPECT_TRUE(bus_->Seen(kOurs).empty());
+}
+
+}  // namespace

@@ -1,0 +1,89 @@
+// USB devices emulated below libusb: the kernel's device files and sysfs entries
+// come from a umockdev test bed, and the usbfs requests on a device file are
+// answered here, by the simulated master controller where a test gives one.
+// One bus serves the whole test program, as libusb's session does.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace sim {
+class Controller;
+}
+
+namespace testing_support {
+
+// Every endpoint is a bulk endpoint with 64-byte packets; the address carries
+// the direction (0x80: in).
+struct UsbInterfaceSpec {
+  uint8_t interfaceClass = 0;
+  std::vector<uint8_t> endpoints;
+};
+
+struct UsbDeviceSpec {
+  uint8_t address = 0;  // on bus 1
+  uint16_t vendor = 0;
+  uint16_t product = 0;
+  uint16_t release = 0x0100;
+  std::vector<UsbInterfaceSpec> interfaces;
+};
+
+// One transfer as the device saw it.
+struct SeenTransfer {
+  enum class Kind { Control, Bulk };
+  Kind kind = Kind::Control;
+  uint8_t endpoint = 0;
+  std::array<uint8_t, 8> setup{};  // control transfers
+  uint32_t length = 0;             // the data stage or the bulk bytes
+  bool operator==(const SeenTransfer&) const = default;
+};
+
+class EmulatedUsb {
+ public:
+  // The bus; null with the reason when the emulation cannot run here.
+  static EmulatedUsb* Get(std::string& why);
+
+  // Attaches a device. Its vendor requests (0xC1) and bulk OUT bytes go to
+  // controller when one is given; without one every control request stalls and
+  // bulk bytes are taken and forgotten.
+  void Plug(const UsbDeviceSpec& spec, sim::Controller* controller = nullptr);
+  // Detaches a device: its transfers in flight end with "no device", and its
+  // open files refuse everything after.
+  void Unplug(uint8_t address);
+  void UnplugAll();
+  // Waits until libusb's session lists count devices; false after 5 seconds.
+  bool WaitForDevices(size_t count);
+
+  // Bulk transfers to the device are held in flight instead of completing.
+  void HoldBulk(uint8_t address, bool hold);
+  // Waits until a bulk transfer is held on the device; false after 5 seconds.
+  bool WaitForHeldBulk(uint8_t address);
+
+  std::vector<SeenTransfer> Seen(uint8_t address);
+  // Claims and releases of interfaces, as "+N" and "-N", in order.
+  std::vector<std::string> Claims(uint8_t address);
+  void ClearSeen();
+
+  // The test bed's device file of address.
+  std::string DeviceFile(uint8_t address) const;
+  // The test bed's root folder.
+  std::string RootDir() const;
+
+  // The usbfs request handler's entry; not for tests.
+  struct State;
+  State& Shared() { return *state_; }
+
+ private:
+  EmulatedUsb();
+  State* state_;
+};
+
+// The still-image device of our model: interface 0 of class 6 with a bulk IN
+// endpoint 0x81 and a bulk OUT endpoint 0x02, interface 1 of the printer class
+// when printer is set.
+UsbDeviceSpec UpdaterDeviceSpec(uint8_t address, bool printer = false);
+
+}  // namespace testing_support

@@ -1,0 +1,33 @@
+// Starts a built program as a user or a script starts it: its standard input
+// given, its output and exit code collected.
+#pragma once
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+struct ProgramRun {
+  const char* program = nullptr;
+  std::vector<std::string> args;
+  std::string input;
+  std::optional<std::string> scenario;  // UPDATER_SIMULATE; unset when none
+  std::optional<uid_t> runAs;           // another user (and that user's group), for root only
+};
+
+struct ProgramOutcome {
+  int exitCode = -1;
+  std::string out, err;
+};
+
+// Runs the program in the C locale and waits for it.
+ProgramOutcome RunProgram(const ProgramRun& run);
+
+// Whether users other than the file's owner may run the file: it and every
+// folder above it open to others.
+bool OthersMayRun(const std::string& path);
+
+}  // namespace testing_support
