@@ -11,7 +11,10 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <atomic>
+#include <chrono>
 #include <future>
+#include <thread>
 #include <numeric>
 #include <set>
 #include <vector>
@@ -23,6 +26,8 @@
 #include "device/usb_wire.h"
 #include "support/emulated_usb.h"
 #include "support/run_program.h"
+#include "support/runtime_dir.h"
+#include "resources/resources.h"
 #include "update/protocol.h"
 
 namespace {
@@ -249,6 +254,64 @@ TEST_F(EmulatedUsbTest, ThePrinterClassInterfaceCarriesRequestsAndTheImage) {
   EXPECT_EQ(bus_->Seen(kOurs), expected);
   EXPECT_EQ(bus_->Claims(kOurs), std::vector<std::string>{"+1"});
   EXPECT_EQ(controller_.ImageState(), sim::Controller::Image::Arrived);
+}
+
+// The Linux program updates the emulated device from start to end: the image
+// over libusb, the writing, and the user switching the device off and on, after
+// which it joins the bus at another address.
+TEST_F(EmulatedUsbTest, TheLinuxProgramUpdatesTheDevice) {
+  scenario_.progress = {40, 100};
+  scenario_.offAfter = 1;
+  scenario_.onAfter = 1;
+  sim::Controller controller(scenario_);
+  PlugAll({{UpdaterDeviceSpec(kOurs), &controller}});
+
+  std::atomic<bool> finished{false};
+  std::vector<uint8_t> addresses{kOurs};
+  std::thread user([&] {
+    bool on = true;
+    while (!finished) {
+      bool switchedOn = bus_->SwitchedOn(controller);
+      if (on && !switchedOn) bus_->Unplug(addresses.back());
+      if (!on && switchedOn) {
+        addresses.push_back(static_cast<uint8_t>(addresses.back() + 1));
+        bus_->Plug(UpdaterDeviceSpec(addresses.back()), &controller);
+      }
+      on = switchedOn;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  });
+  testing_support::PrivateRuntimeDir runtime;
+  testing_support::ProgramRun run;
+  run.program = UPDATER_PATH;
+  run.input = "n\nn\no\nf\n";
+  testing_support::ProgramOutcome outcome = testing_support::RunProgram(run);
+  finished = true;
+  user.join();
+
+  EXPECT_EQ(outcome.exitCode, 0) << outcome.out << outcome.err;
+  EXPECT_NE(outcome.out.find("successfully completed"), std::string::npos) << outcome.out;
+  EXPECT_EQ(outcome.err, "");
+  EXPECT_EQ(controller.ImagesWritten(), 1);
+  EXPECT_EQ(controller.PowerCycles(), 1);
+  EXPECT_EQ(addresses, (std::vector<uint8_t>{kOurs, kOurs + 1}));
+  // Before the switch: the status and version requests, the header and the
+  // image on the bulk OUT endpoint in chunks, then the progress requests.
+  std::vector<SeenTransfer> before = bus_->Seen(kOurs);
+  ASSERT_FALSE(before.empty());
+  EXPECT_EQ(before.front(), Control({0xC1, REQ_GET_STATUS, 0, 0, 0, 0, 64, 0}));
+  uint64_t imageBytes = 0;
+  for (const SeenTransfer& bulk : OfKind(before, SeenTransfer::Kind::Bulk)) {
+    EXPECT_EQ(bulk.endpoint, kBulkOut);
+    EXPECT_LE(bulk.length, IMAGE_CHUNK_SIZE);
+    imageBytes += bulk.length;
+  }
+  EXPECT_EQ(imageBytes, kImageHeaderSize + res::FirmwareImage(2).size());
+  // The program ends with the interface given back.
+  EXPECT_EQ(bus_->Claims(kOurs + 1), (std::vector<std::string>{"+0", "-0"}));
+  // After it, the version is read again at the new address.
+  EXPECT_EQ(OfKind(bus_->Seen(kOurs + 1), SeenTransfer::Kind::Control).back(),
+            Control({0xC1, REQ_GET_VERSION, 0, 0, 0, 0, 128, 0}));
 }
 
 // The Linux program as a user without access to the device starts it: it says

@@ -331,6 +331,11 @@ bool EmulatedUsb::WaitForDevices(size_t count) {
   return false;
 }
 
+bool EmulatedUsb::SwitchedOn(sim::Controller& controller) {
+  std::lock_guard lock(state_->mutex);
+  return controller.Present(state_->Now());
+}
+
 void EmulatedUsb::HoldBulk(uint8_t address, bool hold) {
   std::lock_guard lock(state_->mutex);
   state_->devices[address].holdBulk = hold;

@@ -57,6 +57,10 @@ class EmulatedUsb {
   // Waits until libusb's session lists count devices; false after 5 seconds.
   bool WaitForDevices(size_t count);
 
+  // Whether the controller's device is switched on now; the controller is
+  // consulted under the bus's lock, as its requests are.
+  bool SwitchedOn(sim::Controller& controller);
+
   // Bulk transfers to the device are held in flight instead of completing.
   void HoldBulk(uint8_t address, bool hold);
   // Waits until a bulk transfer is held on the device; false after 5 seconds.

@@ -59,7 +59,9 @@ ProgramOutcome RunProgram(const ProgramRun& run) {
   outcome.err = ReadAll(err[0]);
   int status = 0;
   ::waitpid(child, &status, 0);
-  outcome.exitCode = written && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  if (!written) outcome.exitCode = -1;
+  else if (WIFEXITED(status)) outcome.exitCode = WEXITSTATUS(status);
+  else if (WIFSIGNALED(status)) outcome.exitCode = 128 + WTERMSIG(status);  // as the shell reports it
   return outcome;
 }
 

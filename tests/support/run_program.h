@@ -19,7 +19,7 @@ struct ProgramRun {
 };
 
 struct ProgramOutcome {
-  int exitCode = -1;
+  int exitCode = -1;  // 128 + the signal that ended the program; -1: its input could not be given
   std::string out, err;
 };
 

@@ -12,12 +12,11 @@ namespace {
 constexpr uint16_t kUpdaterVendor = 0xFA17;
 constexpr uint16_t kUpdaterProduct = 0x0C3E;
 
-struct ContextRelease {
-  void operator()(libusb_context* context) const { libusb_exit(context); }
-};
-
 std::mutex gSessionMutex;
-std::unique_ptr<libusb_context, ContextRelease> gContext;
+// Every open device handle keeps a share of the context, so that libusb ends
+// only after the last handle has closed, whatever order the program's objects
+// are destroyed in when it exits.
+std::shared_ptr<libusb_context> gContext;
 // Keyed by the libusb device, which each open handle keeps referenced.
 std::map<libusb_device*, std::weak_ptr<OpenedDevice>> gOpened;
 std::map<std::pair<libusb_device*, uint8_t>, std::weak_ptr<ClaimedInterface>> gClaimed;
@@ -45,7 +44,7 @@ bool StartSession(std::string& refusal) {
     refusal = std::string("updater: USB access through libusb could not start: ") + libusb_strerror(result);
     return false;
   }
-  gContext.reset(context);
+  gContext.reset(context, [](libusb_context* ending) { libusb_exit(ending); });
   return true;
 }
 
@@ -108,7 +107,7 @@ std::shared_ptr<OpenedDevice> OpenedDevice::Open(libusb_device* device) {
   // Claims detach the kernel driver and releases give it back, where the system
   // allows it.
   libusb_set_auto_detach_kernel_driver(handle, 1);
-  std::shared_ptr<OpenedDevice> opened(new OpenedDevice(handle));
+  std::shared_ptr<OpenedDevice> opened(new OpenedDevice(handle, gContext));
   gOpened[device] = opened;
   return opened;
 }

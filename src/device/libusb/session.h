@@ -10,6 +10,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 
 namespace lusb {
 
@@ -62,7 +63,9 @@ class OpenedDevice {
   libusb_device* Device() const { return libusb_get_device(handle_); }
 
  private:
-  explicit OpenedDevice(libusb_device_handle* handle) : handle_(handle) {}
+  OpenedDevice(libusb_device_handle* handle, std::shared_ptr<libusb_context> context)
+      : context_(std::move(context)), handle_(handle) {}
+  std::shared_ptr<libusb_context> context_;  // outlives the handle
   libusb_device_handle* handle_;
 };
 
