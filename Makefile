@@ -21,6 +21,7 @@ run:
 test: deps native windows sanitizers
 	ctest --test-dir build/native --output-on-failure --no-tests=error -j $(JOBS)
 	./build/asan/tests/updater_tests --gtest_brief=1
+	[ ! -x build/asan/tests/libusb_device_tests ] || ./build/asan/tests/libusb_device_tests --gtest_brief=1
 	./build/tsan/tests/updater_tests --gtest_brief=1 --gtest_filter='$(TSAN_FILTER)'
 	./build/native/transfer_bench
 	./tests/wine/run_windows_tests.sh build/win64 build/wine
@@ -36,7 +37,7 @@ native:
 # engine and the scenarios with the thread checker.
 sanitizers:
 	$(CMAKE_CONFIGURE) -B build/asan -DUPDATER_SANITIZE=address,undefined -DUPDATER_BUILD_TESTS=ON -DUPDATER_REQUIRE_TESTS=ON
-	cmake --build build/asan --target updater_tests updater updater-sim -j $(JOBS)
+	cmake --build build/asan --target test_programs updater updater-sim -j $(JOBS)
 	$(CMAKE_CONFIGURE) -B build/tsan -DUPDATER_SANITIZE=thread -DUPDATER_BUILD_TESTS=ON -DUPDATER_REQUIRE_TESTS=ON
 	cmake --build build/tsan --target updater_tests -j $(JOBS)
 

@@ -12,6 +12,13 @@ int main(int argc, char** argv) {
   std::string preload = preloaded ? preloaded : "";
   if (preload.find("libumockdev-preload") == std::string::npos && !std::getenv("UPDATER_TEST_PRELOAD_TRIED")) {
     ::setenv("UPDATER_TEST_PRELOAD_TRIED", "1", 1);
+#ifdef __SANITIZE_ADDRESS__
+    // The address sanitizer wants its library first; umockdev's goes first here.
+    const char* options = std::getenv("ASAN_OPTIONS");
+    std::string asan = std::string(options ? options : "") + (options && *options ? ":" : "") +
+                       "verify_asan_link_order=0";
+    ::setenv("ASAN_OPTIONS", asan.c_str(), 1);
+#endif
     ::setenv("LD_PRELOAD", preload.empty() ? "libumockdev-preload.so.0" : ("libumockdev-preload.so.0:" + preload).c_str(),
              1);
     ::execv("/proc/self/exe", argv);
