@@ -95,10 +95,10 @@ class EmulatedUsbTest : public testing::Test {
 };
 
 TEST_F(EmulatedUsbTest, FindsTheDeviceAmongOthersAndTouchesNoneOfThem) {
-  UsbDeviceSpec hub{2, 0x1D6B, 0x0002, 0x0100, {{0x09, {0x81}}}};
-  UsbDeviceSpec scanner{3, 0x1B2C, 0x0201, 0x0200, {{0x06, {0x81, 0x02}}}};
-  UsbDeviceSpec printer{4, 0x1B2C, 0x0301, 0x0100, {{0x07, {0x01, 0x82}}}};
-  UsbDeviceSpec vendorSpecific{6, 0x1B2C, 0x0401, 0x0100, {{0xFF, {0x01}}}};
+  UsbDeviceSpec hub{2, 0x1D6B, 0x0002, 0x0100, {{0x09, {0x81}, ""}}};
+  UsbDeviceSpec scanner{3, 0x1B2C, 0x0201, 0x0200, {{0x06, {0x81, 0x02}, ""}}};
+  UsbDeviceSpec printer{4, 0x1B2C, 0x0301, 0x0100, {{0x07, {0x01, 0x82}, "usblp"}}};
+  UsbDeviceSpec vendorSpecific{6, 0x1B2C, 0x0401, 0x0100, {{0xFF, {0x01}, ""}}};
   PlugAll({{hub, nullptr}, {scanner, nullptr}, {printer, nullptr}, {UpdaterDeviceSpec(kOurs), &controller_},
            {vendorSpecific, nullptr}});
 
@@ -252,8 +252,12 @@ TEST_F(EmulatedUsbTest, ThePrinterClassInterfaceCarriesRequestsAndTheImage) {
       {SeenTransfer::Kind::Bulk, kPrinterBulkOut, {}, 70000},
   };
   EXPECT_EQ(bus_->Seen(kOurs), expected);
-  EXPECT_EQ(bus_->Claims(kOurs), std::vector<std::string>{"+1"});
   EXPECT_EQ(controller_.ImageState(), sim::Controller::Image::Arrived);
+  // The kernel's printer driver is set aside while the program holds the
+  // interface, and bound again when it lets go.
+  EXPECT_EQ(bus_->Claims(kOurs), (std::vector<std::string>{"usblp off 1", "+1"}));
+  CloseDevice(&link_);
+  EXPECT_EQ(bus_->Claims(kOurs), (std::vector<std::string>{"usblp off 1", "+1", "-1", "usblp on 1"}));
 }
 
 // The Linux program updates the emulated device from start to end: the image

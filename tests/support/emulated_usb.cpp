@@ -41,6 +41,7 @@ struct DeviceState {
   std::vector<Urb> held;
   std::vector<SeenTransfer> seen;
   std::vector<std::string> claims;
+  std::map<unsigned, std::string> boundDrivers;  // by interface number
 };
 
 void AppendHex(std::string& text, std::initializer_list<int> bytes) {
@@ -155,11 +156,48 @@ void Submit(EmulatedUsb::State& state, DeviceState& device, UMockdevIoctlClient*
   umockdev_ioctl_client_complete(client, 0, 0);
 }
 
+// The interface number that the argument of a claim, a release, a driver
+// query or a disconnect-and-claim starts with.
 unsigned InterfaceNumber(UMockdevIoctlData* arg) {
   UMockdevIoctlData* number = umockdev_ioctl_data_resolve(arg, 0, sizeof(unsigned), nullptr);
   unsigned value = number ? *As<unsigned>(number) : 0;
   if (number) g_object_unref(number);
   return value;
+}
+
+// Which kernel driver holds an interface (USBDEVFS_GETDRIVER).
+void AnswerDriverQuery(DeviceState& device, UMockdevIoctlClient* client, UMockdevIoctlData* arg) {
+  UMockdevIoctlData* query = umockdev_ioctl_data_resolve(arg, 0, sizeof(usbdevfs_getdriver), nullptr);
+  auto* record = As<usbdevfs_getdriver>(query);
+  auto bound = device.boundDrivers.find(record->interface);
+  if (bound == device.boundDrivers.end()) {
+    umockdev_ioctl_client_complete(client, -1, ENODATA);
+  } else {
+    std::snprintf(record->driver, sizeof record->driver, "%s", bound->second.c_str());
+    umockdev_ioctl_client_complete(client, 0, 0);
+  }
+  g_object_unref(query);
+}
+
+// The kernel driver of an interface set aside or bound again (USBDEVFS_IOCTL).
+void AnswerDriverRequest(DeviceState& device, UMockdevIoctlClient* client, UMockdevIoctlData* arg) {
+  UMockdevIoctlData* request = umockdev_ioctl_data_resolve(arg, 0, sizeof(usbdevfs_ioctl), nullptr);
+  const auto* record = As<usbdevfs_ioctl>(request);
+  auto number = static_cast<unsigned>(record->ifno);
+  const UsbDeviceSpec& spec = device.spec;
+  std::string driver = number < spec.interfaces.size() ? spec.interfaces[number].kernelDriver : "";
+  if (record->ioctl_code == static_cast<int>(USBDEVFS_DISCONNECT) && device.boundDrivers.erase(number)) {
+    device.claims.push_back(driver + " off " + std::to_string(number));
+    umockdev_ioctl_client_complete(client, 0, 0);
+  } else if (record->ioctl_code == static_cast<int>(USBDEVFS_CONNECT) && !driver.empty() &&
+             !device.boundDrivers.count(number)) {
+    device.boundDrivers[number] = driver;
+    device.claims.push_back(driver + " on " + std::to_string(number));
+    umockdev_ioctl_client_complete(client, 0, 0);
+  } else {
+    umockdev_ioctl_client_complete(client, -1, ENODATA);
+  }
+  g_object_unref(request);
 }
 
 // The usbfs requests on the test bed's device files, answered as the kernel
@@ -184,9 +222,12 @@ gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer data)
       return TRUE;
     }
     case USBDEVFS_GETDRIVER:
+      if (present) AnswerDriverQuery(*device, client, arg);
+      else umockdev_ioctl_client_complete(client, -1, ENODEV);
+      return TRUE;
     case USBDEVFS_IOCTL:
-      // No kernel driver is bound to the emulated interfaces.
-      umockdev_ioctl_client_complete(client, -1, present ? ENODATA : ENODEV);
+      if (present) AnswerDriverRequest(*device, client, arg);
+      else umockdev_ioctl_client_complete(client, -1, ENODEV);
       return TRUE;
     case USBDEVFS_CLAIMINTERFACE:
     case USBDEVFS_DISCONNECT_CLAIM:
@@ -195,8 +236,17 @@ gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer data)
         umockdev_ioctl_client_complete(client, -1, ENODEV);
         return TRUE;
       }
+      unsigned number = InterfaceNumber(arg);
+      auto bound = device->boundDrivers.find(number);
+      if (request == USBDEVFS_DISCONNECT_CLAIM && bound != device->boundDrivers.end()) {
+        device->claims.push_back(bound->second + " off " + std::to_string(number));
+        device->boundDrivers.erase(bound);
+      } else if (request == USBDEVFS_CLAIMINTERFACE && bound != device->boundDrivers.end()) {
+        umockdev_ioctl_client_complete(client, -1, EBUSY);
+        return TRUE;
+      }
       bool claim = request != USBDEVFS_RELEASEINTERFACE;
-      device->claims.push_back((claim ? "+" : "-") + std::to_string(InterfaceNumber(arg)));
+      device->claims.push_back((claim ? "+" : "-") + std::to_string(number));
       umockdev_ioctl_client_complete(client, 0, 0);
       return TRUE;
     }
@@ -280,6 +330,9 @@ void EmulatedUsb::Plug(const UsbDeviceSpec& spec, sim::Controller* controller) {
     device.spec = spec;
     device.controller = controller;
     device.present = true;
+    for (unsigned number = 0; number < spec.interfaces.size(); ++number) {
+      if (!spec.interfaces[number].kernelDriver.empty()) device.boundDrivers[number] = spec.interfaces[number].kernelDriver;
+    }
   }
   if (state_->attached.insert(file).second) {
     umockdev_testbed_attach_ioctl(state_->testbed, file.c_str(), state_->handler, nullptr);
@@ -378,8 +431,8 @@ std::string EmulatedUsb::RootDir() const {
 }
 
 UsbDeviceSpec UpdaterDeviceSpec(uint8_t address, bool printer) {
-  UsbDeviceSpec spec{address, 0xFA17, 0x0C3E, 0x0100, {{0x06, {0x81, 0x02}}}};
-  if (printer) spec.interfaces.push_back({0x07, {0x03, 0x84}});
+  UsbDeviceSpec spec{address, 0xFA17, 0x0C3E, 0x0100, {{0x06, {0x81, 0x02}, ""}}};
+  if (printer) spec.interfaces.push_back({0x07, {0x03, 0x84}, "usblp"});
   return spec;
 }
 

@@ -21,6 +21,7 @@ namespace testing_support {
 struct UsbInterfaceSpec {
   uint8_t interfaceClass = 0;
   std::vector<uint8_t> endpoints;
+  std::string kernelDriver;  // the kernel driver bound to the interface; empty: none
 };
 
 struct UsbDeviceSpec {
@@ -67,7 +68,8 @@ class EmulatedUsb {
   bool WaitForHeldBulk(uint8_t address);
 
   std::vector<SeenTransfer> Seen(uint8_t address);
-  // Claims and releases of interfaces, as "+N" and "-N", in order.
+  // Claims and releases of interface N ("+N", "-N") and its kernel driver set
+  // aside and bound again ("usblp off N", "usblp on N"), in order.
   std::vector<std::string> Claims(uint8_t address);
   void ClearSeen();
 
