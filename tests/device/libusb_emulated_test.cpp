@@ -192,9 +192,9 @@ TEST_F(EmulatedUsbTest, AnImageGoesToTheBulkOutEndpointWhole) {
 TEST_F(EmulatedUsbTest, TheDeviceVanishingMidTransferFailsTheWrite) {
   PlugAll({{UpdaterDeviceSpec(kOurs), &controller_}});
   ASSERT_EQ(OpenDevice(&link_), 1);
-  bus_->HoldBulk(kOurs, true);
+  bus_->Hold(kOurs, SeenTransfer::Kind::Bulk);
   auto unplugged = std::async(std::launch::async, [&] {
-    bool held = bus_->WaitForHeldBulk(kOurs);
+    bool held = bus_->WaitForHeld(kOurs);
     bus_->Unplug(kOurs);
     return held;
   });
@@ -208,6 +208,20 @@ TEST_F(EmulatedUsbTest, TheDeviceVanishingMidTransferFailsTheWrite) {
   EXPECT_EQ(WriteDevice(&link_, bytes.data(), static_cast<uint32_t>(bytes.size())), 0);
   EXPECT_EQ(CloseDevice(&link_), 1);
   EXPECT_EQ(controller_.ImageBytes(), 0u);
+}
+
+// A device that takes a request and never answers it: the request is given up
+// after its timeout, and the device answers the next one.
+TEST_F(EmulatedUsbTest, ARequestTheDeviceNeverAnswersTimesOut) {
+  PlugAll({{UpdaterDeviceSpec(kOurs), &controller_}});
+  ASSERT_EQ(OpenDevice(&link_), 1);
+  bus_->Hold(kOurs, SeenTransfer::Kind::Control);
+  uint8_t reply[kStatusReplyLength] = {};
+  EXPECT_EQ(ControlRequest(&link_, REQ_GET_STATUS, 0, 0, kStatusReplyLength, reply), 0);
+
+  bus_->Hold(kOurs, std::nullopt);
+  EXPECT_EQ(ControlRequest(&link_, REQ_GET_STATUS, 0, 0, kStatusReplyLength, reply), 1);
+  EXPECT_EQ(bus_->Seen(kOurs), std::vector<SeenTransfer>(2, Control({0xC1, REQ_GET_STATUS, 0, 0, 0, 0, 64, 0})));
 }
 
 TEST_F(EmulatedUsbTest, TheDeviceLeavesAndComesBackWithANewAddress) {

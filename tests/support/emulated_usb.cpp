@@ -12,6 +12,7 @@
 #include <cstring>
 #include <deque>
 #include <map>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -36,7 +37,7 @@ struct DeviceState {
   UsbDeviceSpec spec;
   sim::Controller* controller = nullptr;
   bool present = false;
-  bool holdBulk = false;
+  std::optional<SeenTransfer::Kind> hold;  // transfers of this kind stay in flight
   std::deque<Urb> done;
   std::vector<Urb> held;
   std::vector<SeenTransfer> seen;
@@ -130,7 +131,8 @@ void Submit(EmulatedUsb::State& state, DeviceState& device, UMockdevIoctlClient*
     uint16_t length = static_cast<uint16_t>(bytes[6] | bytes[7] << 8);
     seen.length = length;
     uint32_t returned = 0;
-    bool answered = device.controller && bytes[0] == 0xC1 && 8u + length <= static_cast<unsigned>(record->buffer_length) &&
+    bool held = device.hold == seen.kind;
+    bool answered = !held && device.controller && bytes[0] == 0xC1 && 8u + length <= static_cast<unsigned>(record->buffer_length) &&
                     device.controller->Request(bytes[1], bytes + 8, length, &returned, state.Now());
     urb.status = answered ? 0 : -EPIPE;
     urb.actual = answered ? static_cast<int>(returned) : 0;
@@ -138,7 +140,7 @@ void Submit(EmulatedUsb::State& state, DeviceState& device, UMockdevIoctlClient*
     seen.kind = SeenTransfer::Kind::Bulk;
     seen.length = static_cast<uint32_t>(record->buffer_length);
     urb.actual = record->buffer_length;
-    if (!device.holdBulk && device.controller) device.controller->Receive(bytes, seen.length, state.Now());
+    if (device.hold != seen.kind && device.controller) device.controller->Receive(bytes, seen.length, state.Now());
   } else {
     g_object_unref(buffer);
     g_object_unref(urbData);
@@ -147,7 +149,7 @@ void Submit(EmulatedUsb::State& state, DeviceState& device, UMockdevIoctlClient*
   }
   g_object_unref(buffer);
   device.seen.push_back(seen);
-  if (seen.kind == SeenTransfer::Kind::Bulk && device.holdBulk) {
+  if (device.hold == seen.kind) {
     device.held.push_back(urb);
     state.changed.notify_all();
   } else {
@@ -389,12 +391,12 @@ bool EmulatedUsb::SwitchedOn(sim::Controller& controller) {
   return controller.Present(state_->Now());
 }
 
-void EmulatedUsb::HoldBulk(uint8_t address, bool hold) {
+void EmulatedUsb::Hold(uint8_t address, std::optional<SeenTransfer::Kind> kind) {
   std::lock_guard lock(state_->mutex);
-  state_->devices[address].holdBulk = hold;
+  state_->devices[address].hold = kind;
 }
 
-bool EmulatedUsb::WaitForHeldBulk(uint8_t address) {
+bool EmulatedUsb::WaitForHeld(uint8_t address) {
   std::unique_lock lock(state_->mutex);
   return state_->changed.wait_for(lock, kPatience, [&] { return !state_->devices[address].held.empty(); });
 }

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,10 +63,11 @@ class EmulatedUsb {
   // consulted under the bus's lock, as its requests are.
   bool SwitchedOn(sim::Controller& controller);
 
-  // Bulk transfers to the device are held in flight instead of completing.
-  void HoldBulk(uint8_t address, bool hold);
-  // Waits until a bulk transfer is held on the device; false after 5 seconds.
-  bool WaitForHeldBulk(uint8_t address);
+  // Transfers of kind to the device stay in flight instead of completing,
+  // until the device goes or libusb cancels them; nullopt ends the holding.
+  void Hold(uint8_t address, std::optional<SeenTransfer::Kind> kind);
+  // Waits until a transfer is held on the device; false after 5 seconds.
+  bool WaitForHeld(uint8_t address);
 
   std::vector<SeenTransfer> Seen(uint8_t address);
   // Claims and releases of interface N ("+N", "-N") and its kernel driver set
