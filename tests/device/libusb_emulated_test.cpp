@@ -274,6 +274,26 @@ TEST_F(EmulatedUsbTest, ThePrinterClassInterfaceCarriesRequestsAndTheImage) {
   EXPECT_EQ(bus_->Claims(kOurs), (std::vector<std::string>{"usblp off 1", "+1", "-1", "usblp on 1"}));
 }
 
+// With no hardware ID to go by, the device is found through the record of USB
+// devices that sysfs keeps: the still-image interface by its usbscan service,
+// the printer interface, which usblp holds, by its usbprint one.
+TEST_F(EmulatedUsbTest, TheRecordOfUsbDevicesLeadsToTheDevice) {
+  UsbDeviceSpec hub{2, 0x1D6B, 0x0002, 0x0100, {{0x09, {0x81}, "hub"}}};
+  PlugAll({{hub, nullptr}, {UpdaterDeviceSpec(kOurs, true), &controller_}});
+  for (int32_t transport : {1, 0}) {
+    link_ = DeviceLink{transport, "", 0, transport ? 1 : -1};
+    ASSERT_EQ(OpenDevice(&link_), 1) << "transport " << transport;
+    EXPECT_STREQ(link_.deviceId, transport ? "USB\\VID_FA17&PID_0C3E&MI_00" : "USB\\VID_FA17&PID_0C3E&MI_01");
+    uint8_t reply[kStatusReplyLength];
+    EXPECT_EQ(ControlRequest(&link_, REQ_GET_STATUS, 0, 0, kStatusReplyLength, reply), 1);
+    CloseDevice(&link_);
+  }
+  std::vector<SeenTransfer> expected{Control({0xC1, REQ_GET_STATUS, 0, 0, 0, 0, 64, 0}),
+                                     Control({0xC1, REQ_GET_STATUS, 0, 0, 1, 0, 64, 0})};
+  EXPECT_EQ(bus_->Seen(kOurs), expected);
+  EXPECT_TRUE(bus_->Claims(2).empty());
+}
+
 // The Linux program updates the emulated device from start to end: the image
 // over libusb, the writing, and the user switching the device off and on, after
 // which it joins the bus at another address.

@@ -71,6 +71,12 @@ std::string DescriptorsHex(const UsbDeviceSpec& spec) {
   return hex;
 }
 
+std::string Hex4(uint16_t value) {
+  char digits[5];
+  std::snprintf(digits, sizeof digits, "%04x", value);
+  return digits;
+}
+
 std::string SysPath(uint8_t address) { return "/sys/devices/usb1/1-" + std::to_string(address); }
 
 // The memory of a request's argument, seen as T.
@@ -339,14 +345,26 @@ void EmulatedUsb::Plug(const UsbDeviceSpec& spec, sim::Controller* controller) {
   if (state_->attached.insert(file).second) {
     umockdev_testbed_attach_ioctl(state_->testbed, file.c_str(), state_->handler, nullptr);
   }
-  char number[8];
-  std::snprintf(number, sizeof number, "%03u", spec.address);
-  std::string description = "P: /devices/usb1/1-" + std::to_string(spec.address) + "\nN: bus/usb/001/" + number +
-                            "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: BUSNUM=001\nE: DEVNUM=" + number +
+  char devnum[8];
+  std::snprintf(devnum, sizeof devnum, "%03u", spec.address);
+  std::string description = "P: /devices/usb1/1-" + std::to_string(spec.address) + "\nN: bus/usb/001/" + devnum +
+                            "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: BUSNUM=001\nE: DEVNUM=" + devnum +
                             "\nE: DEVNAME=" + file + "\nA: busnum=1\\n\nA: devnum=" + std::to_string(spec.address) +
-                            "\\n\nA: bConfigurationValue=1\\n\nA: speed=480\\n\nH: descriptors=" +
-                            DescriptorsHex(spec) + "\n";
+                            "\\n\nA: bConfigurationValue=1\\n\nA: speed=480\\n\nA: idVendor=" + Hex4(spec.vendor) +
+                            "\\n\nA: idProduct=" + Hex4(spec.product) + "\\n\nA: bcdDevice=" + Hex4(spec.release) +
+                            "\\n\nH: descriptors=" + DescriptorsHex(spec) + "\n";
   umockdev_testbed_add_from_string(state_->testbed, description.c_str(), nullptr);
+  // The interfaces as sysfs shows them, with the kernel driver bound to each.
+  for (unsigned number = 0; number < spec.interfaces.size(); ++number) {
+    const UsbInterfaceSpec& interface = spec.interfaces[number];
+    char attributes[96];
+    std::snprintf(attributes, sizeof attributes, "A: bInterfaceNumber=%02x\\n\nA: bInterfaceClass=%02x\\n\n", number,
+                  interface.interfaceClass);
+    std::string entry = "P: " + SysPath(spec.address).substr(4) + "/1-" + std::to_string(spec.address) + ":1." +
+                        std::to_string(number) + "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface\n" + attributes;
+    if (!interface.kernelDriver.empty()) entry += "L: driver=../../../../bus/usb/drivers/" + interface.kernelDriver + "\n";
+    umockdev_testbed_add_from_string(state_->testbed, entry.c_str(), nullptr);
+  }
   umockdev_testbed_uevent(state_->testbed, SysPath(spec.address).c_str(), "add");
 }
 
