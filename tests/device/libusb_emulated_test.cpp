@@ -299,8 +299,9 @@ TEST_F(EmulatedUsbTest, TheRecordOfUsbDevicesLeadsToTheDevice) {
 // which it joins the bus at another address.
 TEST_F(EmulatedUsbTest, TheLinuxProgramUpdatesTheDevice) {
   scenario_.progress = {40, 100};
+  // Off long enough for the program, which looks once a second, to notice.
   scenario_.offAfter = 1;
-  scenario_.onAfter = 1;
+  scenario_.onAfter = 3;
   sim::Controller controller(scenario_);
   PlugAll({{UpdaterDeviceSpec(kOurs), &controller}});
 
@@ -323,6 +324,7 @@ TEST_F(EmulatedUsbTest, TheLinuxProgramUpdatesTheDevice) {
   testing_support::ProgramRun run;
   run.program = UPDATER_PATH;
   run.input = "n\nn\no\nf\n";
+  run.limitSeconds = 60;
   testing_support::ProgramOutcome outcome = testing_support::RunProgram(run);
   finished = true;
   user.join();

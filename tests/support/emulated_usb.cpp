@@ -85,6 +85,11 @@ T* As(UMockdevIoctlData* data) {
   return reinterpret_cast<T*>(data->data);
 }
 
+// Interface number of the device at address, as sysfs names it: 1-5:1.0.
+std::string InterfacePath(uint8_t address, size_t number) {
+  return SysPath(address) + "/1-" + std::to_string(address) + ":1." + std::to_string(number);
+}
+
 uint8_t AddressOf(const char* deviceFile) {
   const char* slash = deviceFile ? std::strrchr(deviceFile, '/') : nullptr;
   return slash ? static_cast<uint8_t>(std::atoi(slash + 1)) : 0;
@@ -360,8 +365,8 @@ void EmulatedUsb::Plug(const UsbDeviceSpec& spec, sim::Controller* controller) {
     char attributes[96];
     std::snprintf(attributes, sizeof attributes, "A: bInterfaceNumber=%02x\\n\nA: bInterfaceClass=%02x\\n\n", number,
                   interface.interfaceClass);
-    std::string entry = "P: " + SysPath(spec.address).substr(4) + "/1-" + std::to_string(spec.address) + ":1." +
-                        std::to_string(number) + "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface\n" + attributes;
+    std::string entry = "P: " + InterfacePath(spec.address, number).substr(4) +
+                        "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface\n" + attributes;
     if (!interface.kernelDriver.empty()) entry += "L: driver=../../../../bus/usb/drivers/" + interface.kernelDriver + "\n";
     umockdev_testbed_add_from_string(state_->testbed, entry.c_str(), nullptr);
   }
@@ -369,18 +374,24 @@ void EmulatedUsb::Plug(const UsbDeviceSpec& spec, sim::Controller* controller) {
 }
 
 void EmulatedUsb::Unplug(uint8_t address) {
+  size_t interfaces = 0;
   {
     std::lock_guard lock(state_->mutex);
     auto found = state_->devices.find(address);
     if (found == state_->devices.end() || !found->second.present) return;
     DeviceState& device = found->second;
     device.present = false;
+    interfaces = device.spec.interfaces.size();
     // The transfers in flight come back with "no device", as the kernel gives
     // them back when a device leaves.
     for (Urb& urb : device.held) device.done.push_back({urb.urb, -ENODEV, 0});
     device.held.clear();
   }
   umockdev_testbed_uevent(state_->testbed, SysPath(address).c_str(), "remove");
+  // The interfaces first, so that their entries in the bus's list go too.
+  for (size_t number = 0; number < interfaces; ++number) {
+    umockdev_testbed_remove_device(state_->testbed, InterfacePath(address, number).c_str());
+  }
   umockdev_testbed_remove_device(state_->testbed, SysPath(address).c_str());
 }
 

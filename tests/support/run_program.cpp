@@ -5,8 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <condition_variable>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
+#include <thread>
 
 namespace testing_support {
 namespace {
@@ -51,6 +55,14 @@ ProgramOutcome RunProgram(const ProgramRun& run) {
   ::close(out[1]);
   ::close(err[1]);
   ::close(in[0]);
+  // A program that hangs is killed, so that the test fails instead of waiting.
+  std::mutex mutex;
+  std::condition_variable ended;
+  bool done = false;
+  std::thread watchdog([&] {
+    std::unique_lock lock(mutex);
+    if (!ended.wait_for(lock, std::chrono::seconds(run.limitSeconds), [&] { return done; })) ::kill(child, SIGKILL);
+  });
   bool written = run.input.empty() ||
                  ::write(in[1], run.input.data(), run.input.size()) == static_cast<ssize_t>(run.input.size());
   ::close(in[1]);
@@ -59,6 +71,12 @@ ProgramOutcome RunProgram(const ProgramRun& run) {
   outcome.err = ReadAll(err[0]);
   int status = 0;
   ::waitpid(child, &status, 0);
+  {
+    std::lock_guard lock(mutex);
+    done = true;
+  }
+  ended.notify_all();
+  watchdog.join();
   if (!written) outcome.exitCode = -1;
   else if (WIFEXITED(status)) outcome.exitCode = WEXITSTATUS(status);
   else if (WIFSIGNALED(status)) outcome.exitCode = 128 + WTERMSIG(status);  // as the shell reports it

@@ -16,6 +16,7 @@ struct ProgramRun {
   std::string input;
   std::optional<std::string> scenario;  // UPDATER_SIMULATE; unset when none
   std::optional<uid_t> runAs;           // another user (and that user's group), for root only
+  int limitSeconds = 120;               // then the program is killed
 };
 
 struct ProgramOutcome {
