@@ -29,6 +29,7 @@
 #include "support/runtime_dir.h"
 #include "resources/resources.h"
 #include "update/protocol.h"
+#include "update/transfer.h"
 
 namespace {
 
@@ -49,14 +50,6 @@ std::vector<SeenTransfer> OfKind(const std::vector<SeenTransfer>& seen, SeenTran
   std::vector<SeenTransfer> kept;
   std::copy_if(seen.begin(), seen.end(), std::back_inserter(kept), [&](const SeenTransfer& t) { return t.kind == kind; });
   return kept;
-}
-
-// The header the controller expects before an image of size bytes.
-std::vector<uint8_t> ImageHeader(uint32_t size) {
-  std::vector<uint8_t> header(kImageHeaderSize, 0);
-  std::copy(std::begin(kImageHeaderMark), std::end(kImageHeaderMark), header.begin());
-  for (int i = 0; i < 4; ++i) header[kImageHeaderSizeAt + i] = static_cast<uint8_t>(size >> (8 * i));
-  return header;
 }
 
 std::vector<uint8_t> Pattern(size_t size) {
@@ -173,8 +166,8 @@ TEST_F(EmulatedUsbTest, AnImageGoesToTheBulkOutEndpointWhole) {
 
   // Larger than one bulk transfer takes, so the link writes it in two.
   const std::vector<uint8_t> image = Pattern(1500000);
-  const std::vector<uint8_t> header = ImageHeader(static_cast<uint32_t>(image.size()));
-  ASSERT_EQ(WriteDevice(&link_, header.data(), static_cast<uint32_t>(header.size())), 1);
+  const ImageHeader header = MakeImageHeader(static_cast<uint32_t>(image.size()));
+  ASSERT_EQ(WriteDevice(&link_, header.bytes.data(), static_cast<uint32_t>(header.bytes.size())), 1);
   ASSERT_EQ(WriteDevice(&link_, image.data(), static_cast<uint32_t>(image.size())), 1);
 
   std::vector<SeenTransfer> bulk = OfKind(bus_->Seen(kOurs), SeenTransfer::Kind::Bulk);
@@ -254,8 +247,8 @@ TEST_F(EmulatedUsbTest, ThePrinterClassInterfaceCarriesRequestsAndTheImage) {
   uint8_t reply[kStatusReplyLength] = {};
   ASSERT_EQ(ControlRequest(&link_, REQ_GET_STATUS, 0, 0, kStatusReplyLength, reply), 1);
   const std::vector<uint8_t> image = Pattern(70000);
-  const std::vector<uint8_t> header = ImageHeader(static_cast<uint32_t>(image.size()));
-  ASSERT_EQ(WriteDevice(&link_, header.data(), static_cast<uint32_t>(header.size())), 1);
+  const ImageHeader header = MakeImageHeader(static_cast<uint32_t>(image.size()));
+  ASSERT_EQ(WriteDevice(&link_, header.bytes.data(), static_cast<uint32_t>(header.bytes.size())), 1);
   ASSERT_EQ(WriteDevice(&link_, image.data(), static_cast<uint32_t>(image.size())), 1);
 
   // The vendor command goes to the printer interface (wIndex 1); the bytes to
