@@ -25,6 +25,7 @@
 #include "device/sim/controller.h"
 #include "device/usb_wire.h"
 #include "support/emulated_usb.h"
+#include "support/image_bytes.h"
 #include "support/run_program.h"
 #include "support/runtime_dir.h"
 #include "resources/resources.h"
@@ -34,6 +35,7 @@
 namespace {
 
 using testing_support::EmulatedUsb;
+using testing_support::PatternedImage;
 using testing_support::SeenTransfer;
 using testing_support::UpdaterDeviceSpec;
 using testing_support::UsbDeviceSpec;
@@ -52,11 +54,6 @@ std::vector<SeenTransfer> OfKind(const std::vector<SeenTransfer>& seen, SeenTran
   return kept;
 }
 
-std::vector<uint8_t> Pattern(size_t size) {
-  std::vector<uint8_t> bytes(size);
-  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + i / 251);
-  return bytes;
-}
 
 class EmulatedUsbTest : public testing::Test {
  protected:
@@ -165,7 +162,7 @@ TEST_F(EmulatedUsbTest, AnImageGoesToTheBulkOutEndpointWhole) {
   ASSERT_EQ(OpenDevice(&link_), 1);
 
   // Larger than one bulk transfer takes, so the link writes it in two.
-  const std::vector<uint8_t> image = Pattern(1500000);
+  const std::vector<uint8_t> image = PatternedImage(1500000);
   const ImageHeader header = MakeImageHeader(static_cast<uint32_t>(image.size()));
   ASSERT_EQ(WriteDevice(&link_, header.bytes.data(), static_cast<uint32_t>(header.bytes.size())), 1);
   ASSERT_EQ(WriteDevice(&link_, image.data(), static_cast<uint32_t>(image.size())), 1);
@@ -191,7 +188,7 @@ TEST_F(EmulatedUsbTest, TheDeviceVanishingMidTransferFailsTheWrite) {
     bus_->Unplug(kOurs);
     return held;
   });
-  const std::vector<uint8_t> bytes = Pattern(4096);
+  const std::vector<uint8_t> bytes = PatternedImage(4096);
   EXPECT_EQ(WriteDevice(&link_, bytes.data(), static_cast<uint32_t>(bytes.size())), 0);
   EXPECT_TRUE(unplugged.get());
 
@@ -246,7 +243,7 @@ TEST_F(EmulatedUsbTest, ThePrinterClassInterfaceCarriesRequestsAndTheImage) {
 
   uint8_t reply[kStatusReplyLength] = {};
   ASSERT_EQ(ControlRequest(&link_, REQ_GET_STATUS, 0, 0, kStatusReplyLength, reply), 1);
-  const std::vector<uint8_t> image = Pattern(70000);
+  const std::vector<uint8_t> image = PatternedImage(70000);
   const ImageHeader header = MakeImageHeader(static_cast<uint32_t>(image.size()));
   ASSERT_EQ(WriteDevice(&link_, header.bytes.data(), static_cast<uint32_t>(header.bytes.size())), 1);
   ASSERT_EQ(WriteDevice(&link_, image.data(), static_cast<uint32_t>(image.size())), 1);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "device/usb_wire.h"
+#include "support/image_bytes.h"
 #include "support/sim_world.h"
 #include "update/protocol.h"
 
@@ -14,20 +15,8 @@ namespace {
 using testing_support::SimWorld;
 using Link = SimWorld;
 
-std::vector<uint8_t> HeaderFor(uint32_t size) {
-  std::vector<uint8_t> header(kImageHeaderSize, 0);
-  header[0] = 0x02;
-  header[1] = 0xFF;
-  header[2] = 0x04;
-  for (int i = 0; i < 4; ++i) header[kImageHeaderSizeAt + i] = static_cast<uint8_t>(size >> (8 * i));
-  return header;
-}
-
-std::vector<uint8_t> Image(size_t size) {
-  std::vector<uint8_t> image(size);
-  for (size_t i = 0; i < size; ++i) image[i] = static_cast<uint8_t>(i * 7 + 3);
-  return image;
-}
+using testing_support::ExpectedImageHeader;
+using testing_support::PatternedImage;
 
 TEST_F(Link, CloseTwiceReleasesOnceAndTheSecondDoesNothing) {
   ASSERT_EQ(OpenDevice(&link), 1);
@@ -65,7 +54,7 @@ TEST_F(Link, EachTransportClosesOnlyItsOwnSet) {
 TEST_F(Link, DataPipeZeroWritesThroughTheControlHandle) {
   ASSERT_EQ(OpenDevice(&link), 1);
   EXPECT_EQ(dataHandle, controlHandle);
-  auto header = HeaderFor(3);
+  auto header = ExpectedImageHeader(3);
   ASSERT_EQ(WriteDevice(&link, header.data(), 64), 1);
   EXPECT_EQ(CallsOf(sim::Call::Write).back().handle, controlHandle);
   EXPECT_EQ(Bus().ControllerAt(0)->ImageState(), sim::Controller::Image::Receiving);
@@ -75,7 +64,7 @@ TEST_F(Link, NegativeDataPipeFailsEveryWriteButControlRequestsWork) {
   link.dataPipe = -1;
   ASSERT_EQ(OpenDevice(&link), 1);
   EXPECT_EQ(dataHandle, driver::kInvalidHandle);
-  auto header = HeaderFor(3);
+  auto header = ExpectedImageHeader(3);
   EXPECT_EQ(WriteDevice(&link, header.data(), 64), 0);
   std::array<uint8_t, kStatusReplyLength> reply{};
   EXPECT_EQ(ControlRequest(&link, REQ_GET_STATUS, 0, 0, kStatusReplyLength, reply.data()), 1);
@@ -94,8 +83,8 @@ TEST_F(Link, ShortWritesAreCarriedOnUntilEveryByteHasGone) {
   scenario.writeLimit = 1000;
   Start(scenario);
   ASSERT_EQ(OpenDevice(&link), 1);
-  auto header = HeaderFor(65472);
-  auto image = Image(65472);
+  auto header = ExpectedImageHeader(65472);
+  auto image = PatternedImage(65472);
   ASSERT_EQ(WriteDevice(&link, header.data(), 64), 1);
   ASSERT_EQ(WriteDevice(&link, image.data(), 65472), 1);
   sim::Controller* device = Bus().ControllerAt(0);
@@ -110,7 +99,7 @@ TEST_F(Link, AWriteThatTakesNothingFailsTheCallAndNothingMoreIsSent) {
   scenario.failWrite = 3;  // the third piece of the image
   Start(scenario);
   ASSERT_EQ(OpenDevice(&link), 1);
-  auto image = Image(5000);
+  auto image = PatternedImage(5000);
   EXPECT_EQ(WriteDevice(&link, image.data(), 5000), 0);
   auto writes = CallsOf(sim::Call::Write);
   ASSERT_EQ(writes.size(), 3u);
@@ -160,8 +149,8 @@ TEST_F(Link, ADeviceSwitchedOffFailsEveryTransferUntilOpenedAgain) {
   scenario.progress = {100};
   Start(scenario);
   ASSERT_EQ(OpenDevice(&link), 1);
-  auto header = HeaderFor(10);
-  auto image = Image(10);
+  auto header = ExpectedImageHeader(10);
+  auto image = PatternedImage(10);
   ASSERT_EQ(WriteDevice(&link, header.data(), 64), 1);
   ASSERT_EQ(WriteDevice(&link, image.data(), 10), 1);
   std::array<uint8_t, 64> reply{};

@@ -11,32 +11,14 @@
 #include "device/sim/registry.h"
 #include "resources/language.h"
 #include "resources/resources.h"
-#include "support/sim_world.h"
-#include "support/test_host.h"
+#include "support/hosted_world.h"
 #include "update/protocol.h"
 #include "update/runs.h"
 #include "update/transfer.h"
 
 namespace {
 
-class PrinterClassRun : public testing_support::SimWorld {
- protected:
-  void SetUp() override {
-    SimWorld::SetUp();
-    res::SetCurrentLanguage(res::kEnglish);
-    SetHost(&host);
-    page = host.AddWindow(kNoWindow, nullptr, {0, 0, 600, 400}, kDeviceTitle);
-  }
-  void TearDown() override {
-    gDeviceLink = nullptr;
-    SetHost(nullptr);
-    res::SetCurrentLanguage(0);
-    SimWorld::TearDown();
-  }
-
-  testing_support::TestHost host;
-  Window page = kNoWindow;
-};
+using PrinterClassRun = testing_support::HostedWorld;
 
 TEST_F(PrinterClassRun, AnUpdateFoundThroughTheRegistryRunsOverThePrinterHandle) {
   sim::Scenario scenario;

@@ -11,6 +11,7 @@
 
 #include "device/sim/scenario.h"
 #include "device/usb_wire.h"
+#include "support/image_bytes.h"
 #include "support/sim_world.h"
 #include "update/protocol.h"
 
@@ -48,18 +49,8 @@ PrinterInterface Foreign(int instance, std::vector<std::string> ids) {
   return printer;
 }
 
-std::vector<uint8_t> HeaderFor(uint32_t size) {
-  std::vector<uint8_t> header(kImageHeaderSize, 0);
-  std::copy(std::begin(kImageHeaderMark), std::end(kImageHeaderMark), header.begin());
-  for (int i = 0; i < 4; ++i) header[kImageHeaderSizeAt + i] = static_cast<uint8_t>(size >> (8 * i));
-  return header;
-}
-
-std::vector<uint8_t> ImageOf(size_t size) {
-  std::vector<uint8_t> image(size);
-  for (size_t i = 0; i < size; ++i) image[i] = static_cast<uint8_t>(i * 7 + 3);
-  return image;
-}
+using testing_support::ExpectedImageHeader;
+using testing_support::PatternedImage;
 
 class PrinterClass : public testing_support::SimWorld {
  protected:
@@ -169,8 +160,8 @@ TEST_F(PrinterClass, RequestsAndAWholeImageReachTheControllerThroughThePrinterHa
   EXPECT_EQ(controls[1].input, (std::vector<uint8_t>{REQ_GET_VERSION, 0, 0, 0}));
   EXPECT_EQ(controls[1].done, kVersionReplyLength);
 
-  auto image = ImageOf(2 * IMAGE_CHUNK_SIZE + 123);
-  auto header = HeaderFor(static_cast<uint32_t>(image.size()));
+  auto image = PatternedImage(2 * IMAGE_CHUNK_SIZE + 123);
+  auto header = ExpectedImageHeader(static_cast<uint32_t>(image.size()));
   ASSERT_EQ(WriteDevice(&link, header.data(), kImageHeaderSize), 1);
   for (size_t sent = 0; sent < image.size(); sent += IMAGE_CHUNK_SIZE) {
     auto count = static_cast<uint32_t>(std::min<size_t>(IMAGE_CHUNK_SIZE, image.size() - sent));
@@ -193,8 +184,8 @@ TEST_F(PrinterClass, ADeviceSwitchedOffLeavesTheSetAndKillsItsHandlesUntilOpened
   Start(scenario);
   UsePrinterTransport(kInterfaceId);
   ASSERT_EQ(OpenDevice(&link), 1);
-  auto image = ImageOf(10);
-  auto header = HeaderFor(10);
+  auto image = PatternedImage(10);
+  auto header = ExpectedImageHeader(10);
   ASSERT_EQ(WriteDevice(&link, header.data(), kImageHeaderSize), 1);
   ASSERT_EQ(WriteDevice(&link, image.data(), 10), 1);
   std::array<uint8_t, kVersionReplyLength> reply{};

@@ -8,8 +8,7 @@
 #include "app/update_state.h"
 #include "resources/language.h"
 #include "resources/resources.h"
-#include "support/sim_world.h"
-#include "support/test_host.h"
+#include "support/hosted_world.h"
 #include "update/runs.h"
 #include "update/transfer.h"
 
@@ -31,20 +30,11 @@ std::string Text(int id) {
   return text;
 }
 
-class UpdateRun : public testing_support::SimWorld {
+class UpdateRun : public testing_support::HostedWorld {
  protected:
-  void SetUp() override {
-    SimWorld::SetUp();
-    res::SetCurrentLanguage(res::kEnglish);
-    SetHost(&host);
-    page = host.AddWindow(kNoWindow, nullptr, {0, 0, 600, 400}, kDeviceTitle);
-  }
   void TearDown() override {
     gImageSource = res::FirmwareImage;
-    gDeviceLink = nullptr;
-    SetHost(nullptr);
-    res::SetCurrentLanguage(0);
-    SimWorld::TearDown();
+    HostedWorld::TearDown();
   }
   // Opens the device as the wizard leaves it, then runs the progress dialog.
   intptr_t Run(const sim::Scenario& scenario, DialogProc proc = SinglePassDialogProc) {
@@ -68,8 +58,6 @@ class UpdateRun : public testing_support::SimWorld {
   }
   uint64_t Elapsed() { return platform::MonotonicMs() - started; }
 
-  testing_support::TestHost host;
-  Window page = kNoWindow;
   uint64_t started = 0;
 };
 
