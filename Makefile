@@ -5,7 +5,7 @@ GENERATOR := $(if $(shell command -v ninja 2>/dev/null),Ninja,Unix Makefiles)
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 CMAKE_CONFIGURE = cmake -S . -G "$(GENERATOR)" -Wno-dev
 
-.PHONY: run test deps native windows win64 win32 sanitizers bench wine-test install clean
+.PHONY: run test floors deps native windows win64 win32 sanitizers bench wine-test install clean
 
 # Tests that start processes of their own stay out of the thread-sanitizer run.
 TSAN_FILTER := -UpdaterSim*:Updater.*:InstanceGuard*
@@ -18,7 +18,7 @@ run:
 	@cmake --build build/native --target updater-sim -j $(JOBS)
 	@./build/native/src/updater-sim
 
-test: deps native windows sanitizers
+test: floors deps native windows sanitizers
 	ctest --test-dir build/native --output-on-failure --no-tests=error -j $(JOBS)
 	./build/asan/tests/updater_tests --gtest_brief=1
 	[ ! -x build/asan/tests/libusb_device_tests ] || ./build/asan/tests/libusb_device_tests --gtest_brief=1
@@ -28,6 +28,10 @@ test: deps native windows sanitizers
 
 deps:
 	@./tools/deps.sh
+
+# Every file includes only its own floor and the floors below it.
+floors:
+	@./tools/check_floors.sh
 
 native:
 	$(CMAKE_CONFIGURE) -B build/native -DUPDATER_BUILD_TESTS=ON -DUPDATER_REQUIRE_TESTS=ON

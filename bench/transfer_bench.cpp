@@ -9,10 +9,10 @@
 
 #include "bench/null_host.h"
 #include "device/link.h"
+#include "device/protocol.h"
 #include "device/sim/bus.h"
 #include "platform/clock.h"
 #include "resources/resources.h"
-#include "update/protocol.h"
 #include "update/transfer.h"
 
 namespace {

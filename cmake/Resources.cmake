@@ -1,12 +1,13 @@
 # The resource generator runs on the build machine, also in cross builds, so it
-# is compiled with the build machine's compiler when the project is configured.
+# is compiled with the build machine's compiler. It is built, and the resources
+# generated, only when their inputs change: an unchanged tree builds nothing.
 set(UPDATER_FIRMWARE_IMAGE "" CACHE FILEPATH
     "Firmware image to embed as FW_FILE (empty: a generated development image)")
 set(UPDATER_FIRMWARE_BOOT_IMAGE "" CACHE FILEPATH "Boot image to embed as FWBOOT_FILE (empty: none)")
 set(UPDATER_FIRMWARE_TEMP_IMAGE "" CACHE FILEPATH "Intermediate image to embed as FWTEMP_FILE (empty: none)")
 
-file(GLOB RESGEN_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/resgen/*.cpp ${PROJECT_SOURCE_DIR}/tools/resgen/*.h)
-list(FILTER RESGEN_SOURCES INCLUDE REGEX "\\.cpp$")
+file(GLOB RESGEN_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/resgen/*.cpp)
+file(GLOB RESGEN_HEADERS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/resgen/*.h)
 if(CMAKE_CROSSCOMPILING)
   find_program(UPDATER_HOST_CXX NAMES c++ g++ clang++ REQUIRED)
 else()
@@ -14,12 +15,11 @@ else()
 endif()
 set(RESGEN ${CMAKE_BINARY_DIR}/tools/resgen)
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/tools ${CMAKE_BINARY_DIR}/resources)
-execute_process(
+add_custom_command(
+  OUTPUT ${RESGEN}
   COMMAND ${UPDATER_HOST_CXX} -std=c++20 -O1 -Wall -Wextra -Werror ${RESGEN_SOURCES} -o ${RESGEN}
-  RESULT_VARIABLE RESGEN_RESULT ERROR_VARIABLE RESGEN_ERRORS)
-if(NOT RESGEN_RESULT EQUAL 0)
-  message(FATAL_ERROR "The resource generator does not build:\n${RESGEN_ERRORS}")
-endif()
+  DEPENDS ${RESGEN_SOURCES} ${RESGEN_HEADERS}
+  COMMENT "Building the resource generator")
 
 set(RES_OUT ${CMAKE_BINARY_DIR}/resources)
 set(RES_SOURCE ${PROJECT_SOURCE_DIR}/src/resources)

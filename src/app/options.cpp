@@ -1,7 +1,7 @@
 #include "app/options.h"
 
-#include "app/words.h"
 #include "platform/text.h"
+#include "platform/words.h"
 
 namespace {
 constexpr int kWordSlots = 10;

@@ -1,7 +1,7 @@
 // The two command-line options "/R" and "/C".
 #pragma once
 
-#include "app/update_state.h"
+#include "update/update_state.h"
 
 // 0 when option (e.g. "/R") is a word of the command line, 1 otherwise. The
 // command line is upper-cased in place first. Every word is examined, however

@@ -4,8 +4,8 @@
 
 #include "app/instance_guard.h"
 #include "app/options.h"
-#include "app/update_state.h"
 #include "device/link.h"
+#include "update/update_state.h"
 #include "wizard/wizard.h"
 
 int RunProgram(char* commandLine) {

@@ -1,7 +1,7 @@
 #include <cstring>
 
-#include "app/words.h"
 #include "device/link.h"
+#include "platform/words.h"
 
 namespace {
 constexpr int kListSlots = 10;

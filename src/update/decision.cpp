@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/update_state.h"
 #include "platform/text.h"
 #include "resources/resources.h"
 #include "ui/host.h"
+#include "update/update_state.h"
 
 namespace {
 

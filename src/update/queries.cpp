@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/words.h"
+#include "device/protocol.h"
 #include "platform/clock.h"
+#include "platform/words.h"
 #include "resources/resources.h"
 #include "ui/host.h"
 #include "ui/placement.h"
-#include "update/protocol.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <limits>
 
+#include "device/protocol.h"
 #include "platform/clock.h"
 #include "resources/resources.h"
-#include "update/protocol.h"
 #include "update/queries.h"
 
 ImageHeader MakeImageHeader(uint32_t imageSize) {

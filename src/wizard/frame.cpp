@@ -1,8 +1,8 @@
 // The wizard frame: the page table, the quit question shared by the first two
 // pages, and the small helpers every page uses.
-#include "app/update_state.h"
 #include "resources/resources.h"
 #include "ui/host.h"
+#include "update/update_state.h"
 #include "wizard/wizard.h"
 #include "wizard/wizard_host.h"
 

@@ -1,7 +1,6 @@
 // The three pages: precautions, confirmation with the update run, result.
 #include <cstring>
 
-#include "app/update_state.h"
 #include "device/link.h"
 #include "resources/resources.h"
 #include "ui/host.h"
@@ -9,6 +8,7 @@
 #include "update/decision.h"
 #include "update/queries.h"
 #include "update/runs.h"
+#include "update/update_state.h"
 #include "wizard/wizard.h"
 #include "wizard/wizard_host.h"
 

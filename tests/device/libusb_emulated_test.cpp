@@ -22,14 +22,14 @@
 #include "device/driver.h"
 #include "device/libusb/session.h"
 #include "device/link.h"
+#include "device/protocol.h"
 #include "device/sim/controller.h"
 #include "device/usb_wire.h"
+#include "resources/resources.h"
 #include "support/emulated_usb.h"
 #include "support/image_bytes.h"
 #include "support/run_program.h"
 #include "support/runtime_dir.h"
-#include "resources/resources.h"
-#include "update/protocol.h"
 #include "update/transfer.h"
 
 namespace {

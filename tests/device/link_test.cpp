@@ -5,10 +5,10 @@
 #include <memory>
 #include <vector>
 
+#include "device/protocol.h"
 #include "device/usb_wire.h"
 #include "support/image_bytes.h"
 #include "support/sim_world.h"
-#include "update/protocol.h"
 
 namespace {
 

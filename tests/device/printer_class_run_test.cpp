@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "device/protocol.h"
 #include "device/sim/registry.h"
 #include "resources/language.h"
 #include "resources/resources.h"
 #include "support/hosted_world.h"
-#include "update/protocol.h"
 #include "update/runs.h"
 #include "update/transfer.h"
 

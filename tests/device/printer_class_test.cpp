@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "device/protocol.h"
 #include "device/sim/scenario.h"
 #include "device/usb_wire.h"
 #include "support/image_bytes.h"
 #include "support/sim_world.h"
-#include "update/protocol.h"
 
 namespace {
 

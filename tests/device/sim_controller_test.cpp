@@ -8,12 +8,12 @@
 #include <utility>
 #include <vector>
 
+#include "device/protocol.h"
 #include "device/sim/bus.h"
 #include "device/sim/controller.h"
 #include "device/usb_wire.h"
 #include "platform/clock.h"
 #include "support/sim_world.h"
-#include "update/protocol.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "update/protocol.h"
+#include "device/protocol.h"
 
 namespace testing_support {
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/update_state.h"
 #include "resources/language.h"
 #include "resources/resources.h"
 #include "support/test_host.h"
 #include "update/decision.h"
+#include "update/update_state.h"
 
 namespace {
 

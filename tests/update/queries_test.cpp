@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "device/protocol.h"
 #include "device/usb_wire.h"
 #include "resources/language.h"
 #include "resources/resources.h"
 #include "support/sim_world.h"
 #include "support/test_host.h"
-#include "update/protocol.h"
 #include "update/queries.h"
 #include "update/transfer.h"
 

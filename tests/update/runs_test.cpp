@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "app/update_state.h"
 #include "resources/language.h"
 #include "resources/resources.h"
 #include "support/hosted_world.h"
 #include "update/runs.h"
 #include "update/transfer.h"
+#include "update/update_state.h"
 
 namespace {
 

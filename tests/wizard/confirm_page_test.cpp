@@ -11,11 +11,11 @@
 #include <utility>
 #include <vector>
 
+#include "device/protocol.h"
 #include "device/sim/scenario.h"
 #include "device/usb_wire.h"
 #include "platform/clock.h"
 #include "support/wizard_world.h"
-#include "update/protocol.h"
 
 namespace {
 

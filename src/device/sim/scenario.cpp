@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cstring>
 
-#include "update/protocol.h"
+#include "device/protocol.h"
 
 namespace sim {
 namespace {

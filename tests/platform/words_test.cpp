@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/words.h"
+#include "platform/words.h"
 
 namespace {
 

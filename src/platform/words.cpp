@@ -1,4 +1,4 @@
-#include "app/words.h"
+#include "platform/words.h"
 
 #include <cstring>
 

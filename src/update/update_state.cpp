@@ -1,3 +1,3 @@
-#include "app/update_state.h"
+#include "update/update_state.h"
 
 UpdateState* gUpdateState = nullptr;
