@@ -24,5 +24,7 @@ if [ "$(id -u)" -ne 0 ] || ! command -v apt-get >/dev/null; then
 fi
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Another install in progress holds the package lock: wait for it.
+apt_get() { apt-get -o DPkg::Lock::Timeout=600 "$@"; }
+apt_get update -qq
+apt_get install -y -qq --no-install-recommends "${missing[@]}"

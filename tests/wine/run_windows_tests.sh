@@ -21,8 +21,10 @@ for tool in wine Xvfb xdotool import; do
   command -v "$tool" >/dev/null || { echo "missing $tool (make deps installs it)"; exit 1; }
 done
 
-# A virtual screen of its own.
-display=:$((90 + RANDOM % 9))
+# A virtual screen of its own, on a display number no other server holds.
+for n in $(seq 90 199); do
+  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { display=:$n; break; }
+done
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=$display
