@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "device/driver.h"
+#include "device/libusb/advice.h"
 #include "device/libusb/session.h"
 #include "device/link.h"
 #include "device/protocol.h"
@@ -371,7 +372,7 @@ TEST_F(EmulatedUsbTest, AUserWithoutAccessIsToldHowToGetIt) {
   ::chmod(file.c_str(), 0644);
 
   EXPECT_EQ(outcome.exitCode, 255) << outcome.out << outcome.err;
-  EXPECT_EQ(outcome.err, lusb::kPermissionAdvice);
+  EXPECT_EQ(outcome.err, lusb::AdviceText(lusb::Advice::Permission));
   EXPECT_NE(outcome.out.find("Connection Error"), std::string::npos) << outcome.out;
   EXPECT_TRUE(bus_->Seen(kOurs).empty());
 }

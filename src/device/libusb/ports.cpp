@@ -1,5 +1,8 @@
 #include "device/libusb/ports.h"
 
+#include <mutex>
+
+#include "device/libusb/advice.h"
 #include "device/libusb/requests.h"
 
 namespace lusb {
@@ -10,22 +13,75 @@ bool IsBulkOut(const libusb_endpoint_descriptor& endpoint) {
          (endpoint.bEndpointAddress & LIBUSB_ENDPOINT_DIR_MASK) == LIBUSB_ENDPOINT_OUT;
 }
 
-// The open pipe over interface number of device, with its descriptor.
-std::optional<Pipe> OpenOn(libusb_device* device, Pipe::Kind kind, uint8_t number, uint8_t writeEndpoint) {
+// The pipe over interface number of device, described from the device list
+// (nothing is opened for it).
+std::optional<Pipe> Describe(DeviceRef device, Pipe::Kind kind, uint8_t number, uint8_t writeEndpoint) {
   libusb_device_descriptor descriptor{};
-  if (libusb_get_device_descriptor(device, &descriptor) != LIBUSB_SUCCESS) return std::nullopt;
-  std::shared_ptr<OpenedDevice> opened = OpenedDevice::Open(device);
-  if (!opened) return std::nullopt;
+  if (libusb_get_device_descriptor(device.get(), &descriptor) != LIBUSB_SUCCESS) return std::nullopt;
   Pipe pipe;
   pipe.kind = kind;
-  pipe.device = std::move(opened);
+  pipe.device = std::move(device);
   pipe.interfaceNumber = number;
   pipe.writeEndpoint = writeEndpoint;
   pipe.descriptor = DescribeStillImage(descriptor.idVendor, descriptor.idProduct, descriptor.bcdDevice);
   return pipe;
 }
 
+// The devices as sysfs shows them, read afresh for port 0 and kept for the
+// other ports of the same discovery.
+std::shared_ptr<DeviceList> Rescanned(int port) {
+  static std::mutex mutex;
+  static std::shared_ptr<DeviceList> last;
+  std::lock_guard lock(mutex);
+  if (port == 0 || !last) {
+    std::shared_ptr<libusb_context> context = FreshContext();
+    last = context ? std::make_shared<DeviceList>(std::move(context)) : nullptr;
+  }
+  return last;
+}
+
+// The devices to find ports among. The session's list follows the system's
+// device events; where nobody passes them on (a container, a chroot, a device
+// attached over the network), a device that came back is listed only when
+// sysfs is read again.
+std::shared_ptr<DeviceList> Devices(int port) {
+  auto session = std::make_shared<DeviceList>();
+  if (session->HoldsUpdaterDevice()) return session;
+  std::shared_ptr<DeviceList> fresh = Rescanned(port);
+  return fresh && fresh->HoldsUpdaterDevice() ? fresh : session;
+}
+
+struct PortDevice {
+  DeviceRef device;
+  uint8_t interfaceNumber = 0;
+};
+
+// Port N is the N-th device in libusb's order that has a still-image interface,
+// so hubs and other devices do not push it past the last port the discovery
+// tries.
+std::optional<PortDevice> FindPort(int port) {
+  std::shared_ptr<DeviceList> list = Devices(port);
+  int seen = 0;
+  for (libusb_device* candidate : list->Devices()) {
+    Config config = ConfigOf(candidate);
+    std::optional<uint8_t> number = config ? StillImageInterface(*config) : std::nullopt;
+    if (number && seen++ == port) return PortDevice{Reference(candidate, list->Owner()), *number};
+  }
+  if (!list->HoldsUpdaterDevice()) GiveAdvice(Advice::NotFound);
+  return std::nullopt;
+}
+
 }  // namespace
+
+bool Attach(Pipe& pipe) {
+  if (pipe.claim) return true;
+  if (!pipe.opened) pipe.opened = OpenedDevice::Open(pipe.device);
+  if (!pipe.opened) return false;
+  pipe.claim = ClaimedInterface::Claim(pipe.opened, pipe.interfaceNumber);
+  if (!pipe.claim) return false;
+  if (pipe.writeEndpoint != 0) ClearStall(*pipe.opened, pipe.writeEndpoint);
+  return true;
+}
 
 std::optional<uint8_t> StillImageInterface(const libusb_config_descriptor& config) {
   std::optional<uint8_t> vendorSpecific;
@@ -38,25 +94,16 @@ std::optional<uint8_t> StillImageInterface(const libusb_config_descriptor& confi
   return vendorSpecific;
 }
 
-std::optional<Pipe> OpenStillImagePipe(const StillImagePath& path) {
-  // Port N is the N-th device in libusb's order that has a still-image
-  // interface, so hubs and other devices do not push it past the last port the
-  // discovery tries.
-  DeviceList list;
-  libusb_device* device = nullptr;
-  Config config;
-  std::optional<uint8_t> number;
-  int port = 0;
-  for (libusb_device* candidate : list.Devices()) {
-    config = ConfigOf(candidate);
-    number = config ? StillImageInterface(*config) : std::nullopt;
-    if (number && port++ == path.port) {
-      device = candidate;
-      break;
-    }
+std::optional<Pipe> OpenStillImagePipe(const StillImagePath& path, const Pipe* portPipe) {
+  std::optional<PortDevice> found;
+  if (portPipe) {
+    found = PortDevice{portPipe->device, portPipe->interfaceNumber};
+  } else {
+    found = FindPort(path.port);
   }
-  if (!device) return std::nullopt;
-  const libusb_interface_descriptor* setting = SettingOf(*config, *number);
+  if (!found) return std::nullopt;
+  Config config = ConfigOf(found->device.get());
+  const libusb_interface_descriptor* setting = config ? SettingOf(*config, found->interfaceNumber) : nullptr;
   if (!setting) return std::nullopt;
 
   // Pipe 0 is the control pipe; it writes to the interface's first bulk OUT
@@ -69,7 +116,14 @@ std::optional<Pipe> OpenStillImagePipe(const StillImagePath& path) {
     const libusb_endpoint_descriptor& endpoint = setting->endpoint[path.pipe - 1];
     if (IsBulkOut(endpoint)) writeEndpoint = endpoint.bEndpointAddress;
   }
-  return OpenOn(device, Pipe::Kind::StillImage, *number, writeEndpoint);
+  bool ours = IsUpdaterDevice(found->device.get());
+  std::optional<Pipe> pipe = Describe(std::move(found->device), Pipe::Kind::StillImage, found->interfaceNumber,
+                                      writeEndpoint);
+  if (!pipe) return std::nullopt;
+  pipe->port = path.port;
+  // A further pipe means the discovery matched the port.
+  if ((ours || portPipe) && !Attach(*pipe)) return std::nullopt;
+  return pipe;
 }
 
 std::optional<Pipe> OpenPrinterPipe(const InterfacePath& path) {
@@ -80,7 +134,11 @@ std::optional<Pipe> OpenPrinterPipe(const InterfacePath& path) {
     if (!config) return std::nullopt;
     const libusb_interface_descriptor* setting = SettingOf(*config, path.interfaceNumber);
     if (!setting || setting->bInterfaceClass != kPrinterClass) return std::nullopt;
-    return OpenOn(device, Pipe::Kind::Printer, path.interfaceNumber, FirstBulkOut(*setting));
+    // The path is opened only for the interface whose hardware ID matched.
+    std::optional<Pipe> pipe = Describe(Reference(device, list.Owner()), Pipe::Kind::Printer, path.interfaceNumber,
+                                        FirstBulkOut(*setting));
+    if (!pipe || !Attach(*pipe)) return std::nullopt;
+    return pipe;
   }
   return std::nullopt;
 }
