@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <set>
@@ -23,6 +24,7 @@
 namespace testing_support {
 namespace {
 
+namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 constexpr auto kPatience = std::chrono::seconds(5);
 
@@ -332,6 +334,30 @@ gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer data)
   }
 }
 
+// The test bed tells the listeners of device events through one socket each,
+// root/eventN. Set aside, they hear nothing until put back.
+class EventsUnheard {
+ public:
+  explicit EventsUnheard(const std::string& root) {
+    std::error_code error;
+    for (fs::directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
+      std::string name = it->path().filename().string();
+      if (name.starts_with("event")) aside_.push_back(it->path());
+    }
+    for (const fs::path& socket : aside_) fs::rename(socket, Aside(socket), error);
+  }
+  ~EventsUnheard() {
+    std::error_code error;
+    for (const fs::path& socket : aside_) fs::rename(Aside(socket), socket, error);
+  }
+  EventsUnheard(const EventsUnheard&) = delete;
+  EventsUnheard& operator=(const EventsUnheard&) = delete;
+
+ private:
+  static fs::path Aside(const fs::path& socket) { return socket.parent_path() / ("unheard-" + socket.filename().string()); }
+  std::vector<fs::path> aside_;
+};
+
 bool PreloadActive() {
   void* preload = ::dlopen("libumockdev-preload.so.0", RTLD_LAZY | RTLD_NOLOAD);
   if (preload) ::dlclose(preload);
@@ -391,6 +417,9 @@ void EmulatedUsb::Plug(const UsbDeviceSpec& spec, sim::Controller* controller, b
                             "\\n\nA: idVendor=" + Hex4(spec.vendor) +
                             "\\n\nA: idProduct=" + Hex4(spec.product) + "\\n\nA: bcdDevice=" + Hex4(spec.release) +
                             "\\n\nH: descriptors=" + DescriptorsHex(spec) + "\n";
+  // Adding a device to the test bed tells the listeners, unless they cannot hear.
+  std::optional<EventsUnheard> unheard;
+  if (!announced) unheard.emplace(RootDir());
   umockdev_testbed_add_from_string(state_->testbed, description.c_str(), nullptr);
   // The interfaces as sysfs shows them, with the kernel driver bound to each.
   for (unsigned number = 0; number < spec.interfaces.size(); ++number) {
@@ -403,7 +432,6 @@ void EmulatedUsb::Plug(const UsbDeviceSpec& spec, sim::Controller* controller, b
     if (!interface.kernelDriver.empty()) entry += "L: driver=../../../../bus/usb/drivers/" + interface.kernelDriver + "\n";
     umockdev_testbed_add_from_string(state_->testbed, entry.c_str(), nullptr);
   }
-  if (announced) umockdev_testbed_uevent(state_->testbed, SysPath(spec.address).c_str(), "add");
 }
 
 void EmulatedUsb::Unplug(uint8_t address) {
