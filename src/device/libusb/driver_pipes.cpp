@@ -125,9 +125,9 @@ bool WriteBytes(Handle handle, const void* bytes, uint32_t count, uint32_t* writ
                                     &transferred, kBulkTimeoutMs);
   if (result == LIBUSB_ERROR_PIPE) lusb::NoteStalled(pipe->device.get(), pipe->writeEndpoint);
   // Only a transfer that went whole counts. One cut short (by the timeout, a
-  // stall, the device going) has left the device part of a chunk: writing the
-  // rest after it would give the device an image with a hole, so the write fails
-  // and nothing of it counts as sent.
+  // stall, the device going) means the device stopped taking the image part-way
+  // and its state is unknown: the write fails, and nothing of it counts as sent,
+  // so the update stops rather than streaming the rest after the gap.
   if (result != LIBUSB_SUCCESS || transferred < 0 || static_cast<uint32_t>(transferred) != asked) return false;
   *written = asked;
   return true;
