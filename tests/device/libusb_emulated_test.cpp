@@ -313,8 +313,8 @@ TEST_F(EmulatedUsbTest, TheRecordOfUsbDevicesLeadsToTheDevice) {
 
 // The Linux program updates the emulated device from start to end: the image
 // over libusb, the writing, and the user switching the device off and on, after
-// which it joins the bus at another address, with no device event telling
-// anyone, as in a container where no udev passes events on.
+// which it joins the bus at another address; no device event tells of either,
+// as in a container where no udev passes events on.
 TEST_F(EmulatedUsbTest, TheLinuxProgramUpdatesTheDevice) {
   scenario_.progress = {40, 100};
   // Off long enough for the program, which looks once a second, to notice.
@@ -329,7 +329,7 @@ TEST_F(EmulatedUsbTest, TheLinuxProgramUpdatesTheDevice) {
     bool on = true;
     while (!finished) {
       bool switchedOn = bus_->SwitchedOn(controller);
-      if (on && !switchedOn) bus_->Unplug(addresses.back());
+      if (on && !switchedOn) bus_->Unplug(addresses.back(), false);
       if (!on && switchedOn) {
         addresses.push_back(static_cast<uint8_t>(addresses.back() + 1));
         bus_->Plug(UpdaterDeviceSpec(addresses.back()), &controller, false);

@@ -123,6 +123,7 @@ struct EmulatedUsb::State {
   UMockdevIoctlBase* handler = nullptr;
   std::map<uint8_t, DeviceState> devices;
   std::set<std::string> attached;
+  std::set<std::string> ownListeners;  // this program's sockets for device events
   Clock::time_point start = Clock::now();
 
   uint64_t Now() const {
@@ -335,15 +336,25 @@ gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer data)
 }
 
 // The test bed tells the listeners of device events through one socket each,
-// root/eventN. Set aside, they hear nothing until put back.
+// root/eventN.
+std::set<std::string> EventSockets(const std::string& root) {
+  std::set<std::string> sockets;
+  std::error_code error;
+  for (fs::directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
+    if (it->path().filename().string().starts_with("event")) sockets.insert(it->path().string());
+  }
+  return sockets;
+}
+
+// The sockets of other programs' listeners set aside: they hear nothing until
+// put back.
 class EventsUnheard {
  public:
-  explicit EventsUnheard(const std::string& root) {
-    std::error_code error;
-    for (fs::directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
-      std::string name = it->path().filename().string();
-      if (name.starts_with("event")) aside_.push_back(it->path());
+  EventsUnheard(const std::string& root, const std::set<std::string>& ours) {
+    for (const std::string& socket : EventSockets(root)) {
+      if (!ours.count(socket)) aside_.push_back(socket);
     }
+    std::error_code error;
     for (const fs::path& socket : aside_) fs::rename(socket, Aside(socket), error);
   }
   ~EventsUnheard() {
@@ -354,7 +365,9 @@ class EventsUnheard {
   EventsUnheard& operator=(const EventsUnheard&) = delete;
 
  private:
-  static fs::path Aside(const fs::path& socket) { return socket.parent_path() / ("unheard-" + socket.filename().string()); }
+  static fs::path Aside(const fs::path& socket) {
+    return socket.parent_path() / ("unheard-" + socket.filename().string());
+  }
   std::vector<fs::path> aside_;
 };
 
@@ -384,7 +397,11 @@ EmulatedUsb* EmulatedUsb::Get(std::string& why) {
     bus = new EmulatedUsb;
     // The test bed must stand before libusb starts, so that libusb reads its
     // sysfs and follows its device events.
-    if (!lusb::StartSession(refusal)) bus = nullptr;
+    if (!lusb::StartSession(refusal)) {
+      bus = nullptr;
+      return;
+    }
+    bus->state_->ownListeners = EventSockets(bus->RootDir());
   });
   why = refusal;
   return bus;
@@ -419,7 +436,7 @@ void EmulatedUsb::Plug(const UsbDeviceSpec& spec, sim::Controller* controller, b
                             "\\n\nH: descriptors=" + DescriptorsHex(spec) + "\n";
   // Adding a device to the test bed tells the listeners, unless they cannot hear.
   std::optional<EventsUnheard> unheard;
-  if (!announced) unheard.emplace(RootDir());
+  if (!announced) unheard.emplace(RootDir(), state_->ownListeners);
   umockdev_testbed_add_from_string(state_->testbed, description.c_str(), nullptr);
   // The interfaces as sysfs shows them, with the kernel driver bound to each.
   for (unsigned number = 0; number < spec.interfaces.size(); ++number) {
@@ -434,7 +451,7 @@ void EmulatedUsb::Plug(const UsbDeviceSpec& spec, sim::Controller* controller, b
   }
 }
 
-void EmulatedUsb::Unplug(uint8_t address) {
+void EmulatedUsb::Unplug(uint8_t address, bool announced) {
   size_t interfaces = 0;
   {
     std::lock_guard lock(state_->mutex);
@@ -448,6 +465,8 @@ void EmulatedUsb::Unplug(uint8_t address) {
     for (Urb& urb : device.held) device.done.push_back({urb.urb, -ENODEV, urb.actual});
     device.held.clear();
   }
+  std::optional<EventsUnheard> unheard;
+  if (!announced) unheard.emplace(RootDir(), state_->ownListeners);
   umockdev_testbed_uevent(state_->testbed, SysPath(address).c_str(), "remove");
   // The interfaces first, so that their entries in the bus's list go too.
   for (size_t number = 0; number < interfaces; ++number) {

@@ -52,12 +52,14 @@ class EmulatedUsb {
 
   // Attaches a device. Its vendor requests (0xC1) and bulk OUT bytes go to
   // controller when one is given; without one every control request stalls and
-  // bulk bytes are taken and forgotten. Unannounced, no "add" event tells anyone:
-  // only a fresh read of sysfs finds the device.
+  // bulk bytes are taken and forgotten. Unannounced, no "add" event tells other
+  // programs (this one still hears it): only a fresh read of sysfs finds the
+  // device.
   void Plug(const UsbDeviceSpec& spec, sim::Controller* controller = nullptr, bool announced = true);
   // Detaches a device: its transfers in flight end with "no device", and its
-  // open files refuse everything after.
-  void Unplug(uint8_t address);
+  // open files refuse everything after. Unannounced, no "remove" event tells
+  // other programs: only a fresh read of sysfs misses the device.
+  void Unplug(uint8_t address, bool announced = true);
   void UnplugAll();
   // Waits until libusb's session lists count devices; false after 5 seconds.
   bool WaitForDevices(size_t count);

@@ -1,6 +1,8 @@
 #include "device/libusb/ports.h"
 
+#include <fstream>
 #include <mutex>
+#include <string>
 
 #include "device/libusb/advice.h"
 #include "device/libusb/requests.h"
@@ -27,28 +29,42 @@ std::optional<Pipe> Describe(DeviceRef device, Pipe::Kind kind, uint8_t number, 
   return pipe;
 }
 
-// The devices as sysfs shows them, read afresh for port 0 and kept for the
-// other ports of the same discovery.
-std::shared_ptr<DeviceList> Rescanned(int port) {
-  static std::mutex mutex;
-  static std::shared_ptr<DeviceList> last;
-  std::lock_guard lock(mutex);
-  if (port == 0 || !last) {
-    std::shared_ptr<libusb_context> context = FreshContext();
-    last = context ? std::make_shared<DeviceList>(std::move(context)) : nullptr;
-  }
-  return last;
+// Whether sysfs still shows the device where the list saw it: a list that no
+// device event updates keeps a device that has left.
+bool StillAttached(libusb_device* device) {
+  uint8_t ports[8];
+  int depth = libusb_get_port_numbers(device, ports, sizeof ports);
+  if (depth <= 0) return true;  // a root hub, or a path libusb does not know: nothing to check
+  std::string name = std::to_string(libusb_get_bus_number(device)) + "-";
+  for (int i = 0; i < depth; ++i) name += (i ? "." : "") + std::to_string(ports[i]);
+  std::ifstream file("/sys/bus/usb/devices/" + name + "/devnum");
+  int address = -1;
+  return static_cast<bool>(file >> address) && address == libusb_get_device_address(device);
 }
 
-// The devices to find ports among. The session's list follows the system's
-// device events; where nobody passes them on (a container, a chroot, a device
-// attached over the network), a device that came back is listed only when
-// sysfs is read again.
+bool HoldsAttachedUpdaterDevice(const DeviceList& list) {
+  for (libusb_device* device : list.Devices()) {
+    if (IsUpdaterDevice(device) && StillAttached(device)) return true;
+  }
+  return false;
+}
+
+// The devices one discovery finds its ports among: chosen at port 0 and kept
+// for the other ports, so that every port of the discovery counts in the same
+// list. The session's list follows the system's device events; where nobody
+// passes them on (a container, a chroot, a device attached over the network),
+// it neither drops the device that left nor lists the one that came back, and
+// sysfs is read afresh instead.
 std::shared_ptr<DeviceList> Devices(int port) {
-  auto session = std::make_shared<DeviceList>();
-  if (session->HoldsUpdaterDevice()) return session;
-  std::shared_ptr<DeviceList> fresh = Rescanned(port);
-  return fresh && fresh->HoldsUpdaterDevice() ? fresh : session;
+  static std::mutex mutex;
+  static std::shared_ptr<DeviceList> chosen;
+  std::lock_guard lock(mutex);
+  if (port != 0 && chosen) return chosen;
+  chosen = std::make_shared<DeviceList>();
+  if (!HoldsAttachedUpdaterDevice(*chosen)) {
+    if (std::shared_ptr<libusb_context> context = FreshContext()) chosen = std::make_shared<DeviceList>(context);
+  }
+  return chosen;
 }
 
 struct PortDevice {

@@ -144,6 +144,10 @@ uint8_t FirstBulkOut(const libusb_interface_descriptor& setting) {
 
 std::shared_ptr<OpenedDevice> OpenedDevice::Open(const DeviceRef& device) {
   std::lock_guard lock(gSessionMutex);
+  // Devices come and go (a fresh list has devices of its own): the keys of the
+  // handles that have closed go.
+  std::erase_if(gOpened, [](const auto& entry) { return entry.second.expired(); });
+  std::erase_if(gClaimed, [](const auto& entry) { return entry.second.expired(); });
   if (auto opened = gOpened[device.get()].lock()) return opened;
   libusb_device_handle* handle = nullptr;
   if (libusb_open(device.get(), &handle) != LIBUSB_SUCCESS) {
