@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <future>
 #include <thread>
 #include <numeric>
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "device/driver.h"
+#include "device/libusb/advice.h"
 #include "device/libusb/session.h"
 #include "device/link.h"
 #include "device/protocol.h"
@@ -119,8 +121,10 @@ TEST_F(EmulatedUsbTest, FindsTheDeviceAmongOthersAndTouchesNoneOfThem) {
   uint8_t reply[kStatusReplyLength] = {};
   ASSERT_EQ(ControlRequest(&link_, REQ_GET_STATUS, 0, 0, kStatusReplyLength, reply), 1);
 
-  // Reading descriptors sends nothing; only our device saw a request or a claim.
+  // Reading descriptors opens nothing; only our device was opened, saw a
+  // request or a claim.
   for (uint8_t other : {uint8_t{2}, uint8_t{3}, uint8_t{4}, uint8_t{6}}) {
+    EXPECT_EQ(bus_->Opens(other), 0) << "device " << int(other);
     EXPECT_TRUE(bus_->Seen(other).empty()) << "device " << int(other);
     EXPECT_TRUE(bus_->Claims(other).empty()) << "device " << int(other);
   }
@@ -130,6 +134,9 @@ TEST_F(EmulatedUsbTest, FindsTheDeviceAmongOthersAndTouchesNoneOfThem) {
 TEST_F(EmulatedUsbTest, ControlRequestsReachTheDeviceAsEncoded) {
   PlugAll({{UpdaterDeviceSpec(kOurs), &controller_}});
   ASSERT_EQ(OpenDevice(&link_), 1);
+  // The still-image interface is held from the open on, as the still-image
+  // driver holds a port.
+  EXPECT_EQ(bus_->Claims(kOurs), std::vector<std::string>{"+0"});
 
   uint8_t status[kStatusReplyLength];
   std::memset(status, 0x11, sizeof status);
@@ -151,8 +158,6 @@ TEST_F(EmulatedUsbTest, ControlRequestsReachTheDeviceAsEncoded) {
       Control({0xC1, 0x33, 0, 0, 0, 0, 16, 0}),
   };
   EXPECT_EQ(bus_->Seen(kOurs), expected);
-  // The still-image interface is claimed for the first transfer and kept.
-  EXPECT_EQ(bus_->Claims(kOurs), std::vector<std::string>{"+0"});
   CloseDevice(&link_);
   EXPECT_EQ(bus_->Claims(kOurs), (std::vector<std::string>{"+0", "-0"}));
 }
@@ -182,7 +187,8 @@ TEST_F(EmulatedUsbTest, AnImageGoesToTheBulkOutEndpointWhole) {
 TEST_F(EmulatedUsbTest, TheDeviceVanishingMidTransferFailsTheWrite) {
   PlugAll({{UpdaterDeviceSpec(kOurs), &controller_}});
   ASSERT_EQ(OpenDevice(&link_), 1);
-  bus_->Hold(kOurs, SeenTransfer::Kind::Bulk);
+  // The device takes part of the transfer, then goes.
+  bus_->Hold(kOurs, SeenTransfer::Kind::Bulk, 1024);
   auto unplugged = std::async(std::launch::async, [&] {
     bool held = bus_->WaitForHeld(kOurs);
     bus_->Unplug(kOurs);
@@ -197,21 +203,42 @@ TEST_F(EmulatedUsbTest, TheDeviceVanishingMidTransferFailsTheWrite) {
   EXPECT_EQ(ControlRequest(&link_, REQ_GET_STATUS, 0, 0, kStatusReplyLength, reply), 0);
   EXPECT_EQ(WriteDevice(&link_, bytes.data(), static_cast<uint32_t>(bytes.size())), 0);
   EXPECT_EQ(CloseDevice(&link_), 1);
-  EXPECT_EQ(controller_.ImageBytes(), 0u);
+}
+
+// A stalled bulk endpoint fails the write and stays stalled; the next open
+// clears it, so the write can be tried again without a power cycle.
+TEST_F(EmulatedUsbTest, AStalledEndpointIsClearedOnTheNextOpen) {
+  PlugAll({{UpdaterDeviceSpec(kOurs), &controller_}});
+  ASSERT_EQ(OpenDevice(&link_), 1);
+  bus_->Stall(kOurs, kBulkOut);
+  const ImageHeader header = MakeImageHeader(4096);
+  for (int tries = 0; tries < 2; ++tries) {
+    EXPECT_EQ(WriteDevice(&link_, header.bytes.data(), static_cast<uint32_t>(header.bytes.size())), 0);
+  }
+  ASSERT_EQ(OpenDevice(&link_), 1);
+  EXPECT_EQ(WriteDevice(&link_, header.bytes.data(), static_cast<uint32_t>(header.bytes.size())), 1);
+  EXPECT_EQ(bus_->Claims(kOurs), (std::vector<std::string>{"+0", "-0", "+0", "clear 02"}));
+  EXPECT_EQ(OfKind(bus_->Seen(kOurs), SeenTransfer::Kind::Bulk).size(), 3u);
 }
 
 // A device that takes a request and never answers it: the request is given up
-// after its timeout, and the device answers the next one.
+// after its timeout (the version request's is short, so that its 30 tries end
+// after about 30 seconds), and the device answers the next one.
 TEST_F(EmulatedUsbTest, ARequestTheDeviceNeverAnswersTimesOut) {
   PlugAll({{UpdaterDeviceSpec(kOurs), &controller_}});
   ASSERT_EQ(OpenDevice(&link_), 1);
   bus_->Hold(kOurs, SeenTransfer::Kind::Control);
-  uint8_t reply[kStatusReplyLength] = {};
-  EXPECT_EQ(ControlRequest(&link_, REQ_GET_STATUS, 0, 0, kStatusReplyLength, reply), 0);
+  uint8_t reply[kVersionReplyLength] = {};
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(ControlRequest(&link_, REQ_GET_VERSION, 0, 0, kVersionReplyLength, reply), 0);
+  std::printf("[ figures  ] a version request never answered ends after %lld ms\n",
+              static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                         std::chrono::steady_clock::now() - start)
+                                         .count()));
 
   bus_->Hold(kOurs, std::nullopt);
-  EXPECT_EQ(ControlRequest(&link_, REQ_GET_STATUS, 0, 0, kStatusReplyLength, reply), 1);
-  EXPECT_EQ(bus_->Seen(kOurs), std::vector<SeenTransfer>(2, Control({0xC1, REQ_GET_STATUS, 0, 0, 0, 0, 64, 0})));
+  EXPECT_EQ(ControlRequest(&link_, REQ_GET_VERSION, 0, 0, kVersionReplyLength, reply), 1);
+  EXPECT_EQ(bus_->Seen(kOurs), std::vector<SeenTransfer>(2, Control({0xC1, REQ_GET_VERSION, 0, 0, 0, 0, 128, 0})));
 }
 
 TEST_F(EmulatedUsbTest, TheDeviceLeavesAndComesBackWithANewAddress) {
@@ -286,7 +313,8 @@ TEST_F(EmulatedUsbTest, TheRecordOfUsbDevicesLeadsToTheDevice) {
 
 // The Linux program updates the emulated device from start to end: the image
 // over libusb, the writing, and the user switching the device off and on, after
-// which it joins the bus at another address.
+// which it joins the bus at another address; no device event tells of either,
+// as in a container where no udev passes events on.
 TEST_F(EmulatedUsbTest, TheLinuxProgramUpdatesTheDevice) {
   scenario_.progress = {40, 100};
   // Off long enough for the program, which looks once a second, to notice.
@@ -301,10 +329,10 @@ TEST_F(EmulatedUsbTest, TheLinuxProgramUpdatesTheDevice) {
     bool on = true;
     while (!finished) {
       bool switchedOn = bus_->SwitchedOn(controller);
-      if (on && !switchedOn) bus_->Unplug(addresses.back());
+      if (on && !switchedOn) bus_->Unplug(addresses.back(), false);
       if (!on && switchedOn) {
         addresses.push_back(static_cast<uint8_t>(addresses.back() + 1));
-        bus_->Plug(UpdaterDeviceSpec(addresses.back()), &controller);
+        bus_->Plug(UpdaterDeviceSpec(addresses.back()), &controller, false);
       }
       on = switchedOn;
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -344,36 +372,60 @@ TEST_F(EmulatedUsbTest, TheLinuxProgramUpdatesTheDevice) {
             Control({0xC1, REQ_GET_VERSION, 0, 0, 0, 0, 128, 0}));
 }
 
-// The Linux program as a user without access to the device starts it: it says
-// how to get access, then behaves as when no device can be opened.
-TEST_F(EmulatedUsbTest, AUserWithoutAccessIsToldHowToGetIt) {
-  PlugAll({{UpdaterDeviceSpec(kOurs), &controller_}});
+// The Linux program that cannot reach the device says why on standard error,
+// once, then behaves as when no device can be opened: the device absent, its
+// interface held by another program, its device file missing, or the user
+// without access to it.
+TEST_F(EmulatedUsbTest, AProgramThatCannotReachTheDeviceSaysWhy) {
+  namespace fs = std::filesystem;
+  enum class Cause { Absent, Held, FileMissing, NoAccess };
   const std::string root = bus_->RootDir();
-  const std::string file = root + bus_->DeviceFile(kOurs);
-  testing_support::ProgramRun run;
-  run.program = UPDATER_PATH;
-  run.input = "n\no\nc\ny\n";
-  if (::geteuid() == 0) {
-    // Root opens any file; the program runs as nobody instead, in a test bed
-    // it may read.
-    run.runAs = 65534;
-    namespace fs = std::filesystem;
-    fs::permissions(root, fs::perms::all);
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root + "/ioctl")) {
-      if (entry.is_socket()) fs::permissions(entry.path(), fs::perms::all);
+  const std::string file = bus_->DeviceFile(kOurs);
+  const std::string busFolder = root + file.substr(0, file.rfind('/'));
+  for (Cause cause : {Cause::Absent, Cause::Held, Cause::FileMissing, Cause::NoAccess}) {
+    SCOPED_TRACE(static_cast<int>(cause));
+    bus_->UnplugAll();
+    ASSERT_TRUE(bus_->WaitForDevices(0));
+    UsbDeviceSpec spec = UpdaterDeviceSpec(kOurs);
+    spec.interfaces[0].claimedElsewhere = cause == Cause::Held;
+    if (cause != Cause::Absent) PlugAll({{spec, &controller_}});
+    testing_support::ProgramRun run;
+    run.program = UPDATER_PATH;
+    run.input = "n\no\nc\ny\n";
+    std::string advice;
+    switch (cause) {
+      case Cause::Absent: advice = lusb::AdviceText(lusb::Advice::NotFound); break;
+      case Cause::Held: advice = lusb::AdviceText(lusb::Advice::Held); break;
+      case Cause::FileMissing:
+        advice = lusb::AdviceText(lusb::Advice::NoDeviceFile, file);
+        fs::rename(busFolder, busFolder + ".gone");
+        break;
+      case Cause::NoAccess:
+        advice = lusb::AdviceText(lusb::Advice::Permission);
+        if (::geteuid() == 0) {
+          // Root opens any file; the program runs as nobody instead, in a test
+          // bed it may read.
+          run.runAs = 65534;
+          fs::permissions(root, fs::perms::all);
+          for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root + "/ioctl")) {
+            if (entry.is_socket()) fs::permissions(entry.path(), fs::perms::all);
+          }
+          if (::access(UPDATER_PATH, X_OK) != 0 || !testing_support::OthersMayRun(UPDATER_PATH)) {
+            GTEST_SKIP() << "the user nobody may not run " << UPDATER_PATH;
+          }
+        }
+        ::chmod((root + file).c_str(), ::geteuid() == 0 ? 0600 : 0000);
+        break;
     }
-    if (::access(UPDATER_PATH, X_OK) != 0 || !testing_support::OthersMayRun(UPDATER_PATH)) {
-      GTEST_SKIP() << "the user nobody may not run " << UPDATER_PATH;
-    }
-  }
-  ::chmod(file.c_str(), ::geteuid() == 0 ? 0600 : 0000);
-  testing_support::ProgramOutcome outcome = testing_support::RunProgram(run);
-  ::chmod(file.c_str(), 0644);
+    testing_support::ProgramOutcome outcome = testing_support::RunProgram(run);
+    if (cause == Cause::FileMissing) fs::rename(busFolder + ".gone", busFolder);
+    ::chmod((root + file).c_str(), 0644);
 
-  EXPECT_EQ(outcome.exitCode, 255) << outcome.out << outcome.err;
-  EXPECT_EQ(outcome.err, lusb::kPermissionAdvice);
-  EXPECT_NE(outcome.out.find("Connection Error"), std::string::npos) << outcome.out;
-  EXPECT_TRUE(bus_->Seen(kOurs).empty());
+    EXPECT_EQ(outcome.exitCode, 255) << outcome.out << outcome.err;
+    EXPECT_EQ(outcome.err, advice);
+    EXPECT_NE(outcome.out.find("Connection Error"), std::string::npos) << outcome.out;
+    EXPECT_TRUE(bus_->Seen(kOurs).empty());
+  }
 }
 
 }  // namespace

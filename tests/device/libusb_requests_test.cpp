@@ -3,7 +3,9 @@
 #include <cstring>
 #include <vector>
 
+#include "device/libusb/advice.h"
 #include "device/libusb/requests.h"
+#include "device/protocol.h"
 
 namespace {
 
@@ -92,6 +94,34 @@ TEST(LibusbStillImageDescriptor, CarriesTheIdentifiersAndUsEnglish) {
   // The layout the discovery reads: four little-endian 16-bit fields.
   const uint8_t expected[] = {0x17, 0xFA, 0x3E, 0x0C, 0x05, 0x01, 0x09, 0x04};
   EXPECT_EQ(std::vector<uint8_t>(bytes, bytes + sizeof bytes), std::vector<uint8_t>(expected, expected + 8));
+}
+
+// The version read tries 30 times a second apart: on a device that never
+// answers, it must still end after about 30 seconds. The device writing its
+// memory may answer the progress request late, and a late answer reads as none.
+TEST(LibusbControlTimeout, BoundsTheVersionReadAndWaitsForAWritingDevice) {
+  EXPECT_LE(30 * (lusb::ControlTimeoutMs(REQ_GET_VERSION) + 1000), 40000u);
+  EXPECT_GE(lusb::ControlTimeoutMs(REQ_GET_PROGRESS), 5000u);
+  EXPECT_GE(lusb::ControlTimeoutMs(REQ_GET_STATUS), 5000u);
+}
+
+TEST(LibusbAdvice, NamesTheCauseOfARefusedOpen) {
+  struct Case {
+    int error;
+    bool busFolderPresent;
+    std::optional<lusb::Advice> expected;
+  };
+  const Case cases[] = {
+      {EACCES, true, lusb::Advice::Permission}, {EPERM, true, lusb::Advice::Confinement},
+      {ENOENT, false, lusb::Advice::NoDeviceFile},
+      // The file gone with its bus folder there: the device is leaving, nothing to advise.
+      {ENOENT, true, std::nullopt}, {EIO, true, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(lusb::CauseOfRefusedOpen(c.error, c.busFolderPresent), c.expected) << c.error;
+  }
+  EXPECT_NE(lusb::AdviceText(lusb::Advice::NoDeviceFile, "/dev/bus/usb/001/005").find("/dev/bus/usb/001/005"),
+            std::string::npos);
 }
 
 }  // namespace

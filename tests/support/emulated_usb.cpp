@@ -5,12 +5,14 @@
 #include <linux/usbdevice_fs.h>
 #include <umockdev.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <set>
@@ -22,6 +24,7 @@
 namespace testing_support {
 namespace {
 
+namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 constexpr auto kPatience = std::chrono::seconds(5);
 
@@ -38,6 +41,9 @@ struct DeviceState {
   sim::Controller* controller = nullptr;
   bool present = false;
   std::optional<SeenTransfer::Kind> hold;  // transfers of this kind stay in flight
+  uint32_t heldPart = 0;                   // bytes a held bulk transfer has taken
+  std::set<uint8_t> stalled;               // bulk endpoints halted
+  int opens = 0;
   std::deque<Urb> done;
   std::vector<Urb> held;
   std::vector<SeenTransfer> seen;
@@ -63,10 +69,11 @@ std::string DescriptorsHex(const UsbDeviceSpec& spec) {
                   spec.release, spec.release >> 8, 0, 0, 0, 1});
   AppendHex(hex, {9, 2, total, total >> 8, static_cast<int>(spec.interfaces.size()), 1, 0, 0x80, 50});
   int number = 0;
+  int packet = spec.fullSpeed ? 64 : 512;
   for (const UsbInterfaceSpec& interface : spec.interfaces) {
     AppendHex(hex, {9, 4, number++, 0, static_cast<int>(interface.endpoints.size()), interface.interfaceClass, 0,
                     0, 0});
-    for (uint8_t endpoint : interface.endpoints) AppendHex(hex, {7, 5, endpoint, 2, 64, 0, 0});
+    for (uint8_t endpoint : interface.endpoints) AppendHex(hex, {7, 5, endpoint, 2, packet, packet >> 8, 0});
   }
   return hex;
 }
@@ -116,6 +123,7 @@ struct EmulatedUsb::State {
   UMockdevIoctlBase* handler = nullptr;
   std::map<uint8_t, DeviceState> devices;
   std::set<std::string> attached;
+  std::set<std::string> ownListeners;  // this program's sockets for device events
   Clock::time_point start = Clock::now();
 
   uint64_t Now() const {
@@ -143,15 +151,22 @@ void Submit(EmulatedUsb::State& state, DeviceState& device, UMockdevIoctlClient*
     seen.length = length;
     uint32_t returned = 0;
     bool held = device.hold == seen.kind;
-    bool answered = !held && device.controller && bytes[0] == 0xC1 && 8u + length <= static_cast<unsigned>(record->buffer_length) &&
+    bool answered = !held && device.controller && bytes[0] == 0xC1 &&
+                    8u + length <= static_cast<unsigned>(record->buffer_length) &&
                     device.controller->Request(bytes[1], bytes + 8, length, &returned, state.Now());
-    urb.status = answered ? 0 : -EPIPE;
+    urb.status = answered || held ? 0 : -EPIPE;
     urb.actual = answered ? static_cast<int>(returned) : 0;
   } else if (record->type == USBDEVFS_URB_TYPE_BULK && !(record->endpoint & 0x80)) {
     seen.kind = SeenTransfer::Kind::Bulk;
     seen.length = static_cast<uint32_t>(record->buffer_length);
-    urb.actual = record->buffer_length;
-    if (device.hold != seen.kind && device.controller) device.controller->Receive(bytes, seen.length, state.Now());
+    bool held = device.hold == seen.kind;
+    uint32_t taken = held ? std::min(device.heldPart, seen.length) : seen.length;
+    if (device.stalled.count(record->endpoint)) {
+      urb.status = -EPIPE;
+      taken = 0;
+    }
+    urb.actual = static_cast<int>(taken);
+    if (taken > 0 && device.controller) device.controller->Receive(bytes, taken, state.Now());
   } else {
     g_object_unref(buffer);
     g_object_unref(urbData);
@@ -160,7 +175,7 @@ void Submit(EmulatedUsb::State& state, DeviceState& device, UMockdevIoctlClient*
   }
   g_object_unref(buffer);
   device.seen.push_back(seen);
-  if (device.hold == seen.kind) {
+  if (device.hold == seen.kind && urb.status == 0) {
     device.held.push_back(urb);
     state.changed.notify_all();
   } else {
@@ -225,7 +240,22 @@ gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer data)
   bool present = device && device->present;
 
   switch (request) {
+    case USBDEVFS_CLEAR_HALT: {
+      unsigned endpoint = InterfaceNumber(arg);
+      if (!present) {
+        umockdev_ioctl_client_complete(client, -1, ENODEV);
+        return TRUE;
+      }
+      device->stalled.erase(static_cast<uint8_t>(endpoint));
+      char cleared[16];
+      std::snprintf(cleared, sizeof cleared, "clear %02x", endpoint);
+      device->claims.push_back(cleared);
+      umockdev_ioctl_client_complete(client, 0, 0);
+      return TRUE;
+    }
     case USBDEVFS_GET_CAPABILITIES: {
+      // Asked once by every open of the device file.
+      if (device) ++device->opens;
       UMockdevIoctlData* caps = umockdev_ioctl_data_resolve(arg, 0, sizeof(uint32_t), nullptr);
       *As<uint32_t>(caps) =
           USBDEVFS_CAP_BULK_SCATTER_GATHER | USBDEVFS_CAP_BULK_CONTINUATION | USBDEVFS_CAP_NO_PACKET_SIZE_LIM |
@@ -250,6 +280,11 @@ gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer data)
         return TRUE;
       }
       unsigned number = InterfaceNumber(arg);
+      bool elsewhere = number < device->spec.interfaces.size() && device->spec.interfaces[number].claimedElsewhere;
+      if (request != USBDEVFS_RELEASEINTERFACE && elsewhere) {
+        umockdev_ioctl_client_complete(client, -1, EBUSY);
+        return TRUE;
+      }
       auto bound = device->boundDrivers.find(number);
       if (request == USBDEVFS_DISCONNECT_CLAIM && bound != device->boundDrivers.end()) {
         device->claims.push_back(bound->second + " off " + std::to_string(number));
@@ -285,7 +320,7 @@ gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer data)
       for (auto held = device ? device->held.begin() : std::vector<Urb>::iterator{};
            device && held != device->held.end(); ++held) {
         if (held->urb->client_addr == address) {
-          device->done.push_back({held->urb, -ENOENT, 0});
+          device->done.push_back({held->urb, -ENOENT, held->actual});
           device->held.erase(held);
           umockdev_ioctl_client_complete(client, 0, 0);
           return TRUE;
@@ -299,6 +334,42 @@ gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer data)
       return TRUE;
   }
 }
+
+// The test bed tells the listeners of device events through one socket each,
+// root/eventN.
+std::set<std::string> EventSockets(const std::string& root) {
+  std::set<std::string> sockets;
+  std::error_code error;
+  for (fs::directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
+    if (it->path().filename().string().starts_with("event")) sockets.insert(it->path().string());
+  }
+  return sockets;
+}
+
+// The sockets of other programs' listeners set aside: they hear nothing until
+// put back.
+class EventsUnheard {
+ public:
+  EventsUnheard(const std::string& root, const std::set<std::string>& ours) {
+    for (const std::string& socket : EventSockets(root)) {
+      if (!ours.count(socket)) aside_.push_back(socket);
+    }
+    std::error_code error;
+    for (const fs::path& socket : aside_) fs::rename(socket, Aside(socket), error);
+  }
+  ~EventsUnheard() {
+    std::error_code error;
+    for (const fs::path& socket : aside_) fs::rename(Aside(socket), socket, error);
+  }
+  EventsUnheard(const EventsUnheard&) = delete;
+  EventsUnheard& operator=(const EventsUnheard&) = delete;
+
+ private:
+  static fs::path Aside(const fs::path& socket) {
+    return socket.parent_path() / ("unheard-" + socket.filename().string());
+  }
+  std::vector<fs::path> aside_;
+};
 
 bool PreloadActive() {
   void* preload = ::dlopen("libumockdev-preload.so.0", RTLD_LAZY | RTLD_NOLOAD);
@@ -326,13 +397,17 @@ EmulatedUsb* EmulatedUsb::Get(std::string& why) {
     bus = new EmulatedUsb;
     // The test bed must stand before libusb starts, so that libusb reads its
     // sysfs and follows its device events.
-    if (!lusb::StartSession(refusal)) bus = nullptr;
+    if (!lusb::StartSession(refusal)) {
+      bus = nullptr;
+      return;
+    }
+    bus->state_->ownListeners = EventSockets(bus->RootDir());
   });
   why = refusal;
   return bus;
 }
 
-void EmulatedUsb::Plug(const UsbDeviceSpec& spec, sim::Controller* controller) {
+void EmulatedUsb::Plug(const UsbDeviceSpec& spec, sim::Controller* controller, bool announced) {
   std::string file = DeviceFile(spec.address);
   {
     std::lock_guard lock(state_->mutex);
@@ -355,9 +430,13 @@ void EmulatedUsb::Plug(const UsbDeviceSpec& spec, sim::Controller* controller) {
   std::string description = "P: /devices/usb1/1-" + std::to_string(spec.address) + "\nN: bus/usb/001/" + devnum +
                             "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: BUSNUM=001\nE: DEVNUM=" + devnum +
                             "\nE: DEVNAME=" + file + "\nA: busnum=1\\n\nA: devnum=" + std::to_string(spec.address) +
-                            "\\n\nA: bConfigurationValue=1\\n\nA: speed=480\\n\nA: idVendor=" + Hex4(spec.vendor) +
+                            "\\n\nA: bConfigurationValue=1\\n\nA: speed=" + (spec.fullSpeed ? "12" : "480") +
+                            "\\n\nA: idVendor=" + Hex4(spec.vendor) +
                             "\\n\nA: idProduct=" + Hex4(spec.product) + "\\n\nA: bcdDevice=" + Hex4(spec.release) +
                             "\\n\nH: descriptors=" + DescriptorsHex(spec) + "\n";
+  // Adding a device to the test bed tells the listeners, unless they cannot hear.
+  std::optional<EventsUnheard> unheard;
+  if (!announced) unheard.emplace(RootDir(), state_->ownListeners);
   umockdev_testbed_add_from_string(state_->testbed, description.c_str(), nullptr);
   // The interfaces as sysfs shows them, with the kernel driver bound to each.
   for (unsigned number = 0; number < spec.interfaces.size(); ++number) {
@@ -370,10 +449,9 @@ void EmulatedUsb::Plug(const UsbDeviceSpec& spec, sim::Controller* controller) {
     if (!interface.kernelDriver.empty()) entry += "L: driver=../../../../bus/usb/drivers/" + interface.kernelDriver + "\n";
     umockdev_testbed_add_from_string(state_->testbed, entry.c_str(), nullptr);
   }
-  umockdev_testbed_uevent(state_->testbed, SysPath(spec.address).c_str(), "add");
 }
 
-void EmulatedUsb::Unplug(uint8_t address) {
+void EmulatedUsb::Unplug(uint8_t address, bool announced) {
   size_t interfaces = 0;
   {
     std::lock_guard lock(state_->mutex);
@@ -384,9 +462,11 @@ void EmulatedUsb::Unplug(uint8_t address) {
     interfaces = device.spec.interfaces.size();
     // The transfers in flight come back with "no device", as the kernel gives
     // them back when a device leaves.
-    for (Urb& urb : device.held) device.done.push_back({urb.urb, -ENODEV, 0});
+    for (Urb& urb : device.held) device.done.push_back({urb.urb, -ENODEV, urb.actual});
     device.held.clear();
   }
+  std::optional<EventsUnheard> unheard;
+  if (!announced) unheard.emplace(RootDir(), state_->ownListeners);
   umockdev_testbed_uevent(state_->testbed, SysPath(address).c_str(), "remove");
   // The interfaces first, so that their entries in the bus's list go too.
   for (size_t number = 0; number < interfaces; ++number) {
@@ -420,9 +500,20 @@ bool EmulatedUsb::SwitchedOn(sim::Controller& controller) {
   return controller.Present(state_->Now());
 }
 
-void EmulatedUsb::Hold(uint8_t address, std::optional<SeenTransfer::Kind> kind) {
+void EmulatedUsb::Hold(uint8_t address, std::optional<SeenTransfer::Kind> kind, uint32_t partBytes) {
   std::lock_guard lock(state_->mutex);
   state_->devices[address].hold = kind;
+  state_->devices[address].heldPart = partBytes;
+}
+
+void EmulatedUsb::Stall(uint8_t address, uint8_t endpoint) {
+  std::lock_guard lock(state_->mutex);
+  state_->devices[address].stalled.insert(endpoint);
+}
+
+int EmulatedUsb::Opens(uint8_t address) {
+  std::lock_guard lock(state_->mutex);
+  return state_->devices[address].opens;
 }
 
 bool EmulatedUsb::WaitForHeld(uint8_t address) {

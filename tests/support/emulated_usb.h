@@ -17,12 +17,13 @@ class Controller;
 
 namespace testing_support {
 
-// Every endpoint is a bulk endpoint with 64-byte packets; the address carries
-// the direction (0x80: in).
+// Every endpoint is a bulk endpoint, with 512-byte packets at high speed and
+// 64-byte ones at full speed; the address carries the direction (0x80: in).
 struct UsbInterfaceSpec {
   uint8_t interfaceClass = 0;
   std::vector<uint8_t> endpoints;
   std::string kernelDriver;  // the kernel driver bound to the interface; empty: none
+  bool claimedElsewhere = false;  // another process holds it: claims answer "busy"
 };
 
 struct UsbDeviceSpec {
@@ -31,6 +32,7 @@ struct UsbDeviceSpec {
   uint16_t product = 0;
   uint16_t release = 0x0100;
   std::vector<UsbInterfaceSpec> interfaces;
+  bool fullSpeed = false;
 };
 
 // One transfer as the device saw it.
@@ -50,11 +52,14 @@ class EmulatedUsb {
 
   // Attaches a device. Its vendor requests (0xC1) and bulk OUT bytes go to
   // controller when one is given; without one every control request stalls and
-  // bulk bytes are taken and forgotten.
-  void Plug(const UsbDeviceSpec& spec, sim::Controller* controller = nullptr);
+  // bulk bytes are taken and forgotten. Unannounced, no "add" event tells other
+  // programs (this one still hears it): only a fresh read of sysfs finds the
+  // device.
+  void Plug(const UsbDeviceSpec& spec, sim::Controller* controller = nullptr, bool announced = true);
   // Detaches a device: its transfers in flight end with "no device", and its
-  // open files refuse everything after.
-  void Unplug(uint8_t address);
+  // open files refuse everything after. Unannounced, no "remove" event tells
+  // other programs: only a fresh read of sysfs misses the device.
+  void Unplug(uint8_t address, bool announced = true);
   void UnplugAll();
   // Waits until libusb's session lists count devices; false after 5 seconds.
   bool WaitForDevices(size_t count);
@@ -64,14 +69,20 @@ class EmulatedUsb {
   bool SwitchedOn(sim::Controller& controller);
 
   // Transfers of kind to the device stay in flight instead of completing,
-  // until the device goes or libusb cancels them; nullopt ends the holding.
-  void Hold(uint8_t address, std::optional<SeenTransfer::Kind> kind);
+  // until the device goes or libusb cancels them; nullopt ends the holding. A
+  // held bulk transfer has taken its first partBytes when it ends.
+  void Hold(uint8_t address, std::optional<SeenTransfer::Kind> kind, uint32_t partBytes = 0);
+  // The bulk endpoint stalls every transfer until its halt is cleared.
+  void Stall(uint8_t address, uint8_t endpoint);
+  // How many times the device file was opened.
+  int Opens(uint8_t address);
   // Waits until a transfer is held on the device; false after 5 seconds.
   bool WaitForHeld(uint8_t address);
 
   std::vector<SeenTransfer> Seen(uint8_t address);
-  // Claims and releases of interface N ("+N", "-N") and its kernel driver set
-  // aside and bound again ("usblp off N", "usblp on N"), in order.
+  // Claims and releases of interface N ("+N", "-N"), its kernel driver set
+  // aside and bound again ("usblp off N", "usblp on N") and the halt of endpoint
+  // E cleared ("clear E", hexadecimal), in order.
   std::vector<std::string> Claims(uint8_t address);
   void ClearSeen();
 
@@ -89,9 +100,9 @@ class EmulatedUsb {
   State* state_;
 };
 
-// The still-image device of our model: interface 0 of class 6 with a bulk IN
-// endpoint 0x81 and a bulk OUT endpoint 0x02, interface 1 of the printer class
-// when printer is set.
+// The still-image device of our model, at high speed: interface 0 of class 6
+// with a bulk IN endpoint 0x81 and a bulk OUT endpoint 0x02, interface 1 of the
+// printer class when printer is set.
 UsbDeviceSpec UpdaterDeviceSpec(uint8_t address, bool printer = false);
 
 }  // namespace testing_support

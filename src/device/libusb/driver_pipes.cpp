@@ -16,7 +16,6 @@
 namespace driver {
 namespace {
 
-constexpr unsigned kControlTimeoutMs = 5000;
 constexpr unsigned kBulkTimeoutMs = 30000;
 // One bulk transfer takes at most this much (a multiple of every packet size);
 // the link writes the rest in further calls.
@@ -31,17 +30,23 @@ Handle gNextHandle = 1;
 std::optional<lusb::Pipe> ClaimedPipe(Handle handle) {
   std::lock_guard lock(gPipesMutex);
   auto found = gPipes.find(handle);
-  if (found == gPipes.end()) return std::nullopt;
-  lusb::Pipe& pipe = found->second;
-  if (!pipe.claim) pipe.claim = lusb::ClaimedInterface::Claim(pipe.device, pipe.interfaceNumber);
-  if (!pipe.claim) return std::nullopt;
-  return pipe;
+  if (found == gPipes.end() || !lusb::Attach(found->second)) return std::nullopt;
+  return found->second;
+}
+
+// An open pipe of the still-image port, from which its further pipes are resolved.
+std::optional<lusb::Pipe> PipeOfPort(int port) {
+  std::lock_guard lock(gPipesMutex);
+  for (auto it = gPipes.rbegin(); it != gPipes.rend(); ++it) {
+    if (it->second.kind == lusb::Pipe::Kind::StillImage && it->second.port == port) return it->second;
+  }
+  return std::nullopt;
 }
 
 bool RunControl(const lusb::Pipe& pipe, const lusb::ControlSetup& setup, void* data, uint32_t* returned) {
-  int result = libusb_control_transfer(pipe.device->Handle(), setup.requestType, setup.request, setup.value,
+  int result = libusb_control_transfer(pipe.opened->Handle(), setup.requestType, setup.request, setup.value,
                                        setup.index, static_cast<unsigned char*>(data), setup.length,
-                                       kControlTimeoutMs);
+                                       lusb::ControlTimeoutMs(setup.request));
   if (result < 0) return false;
   *returned = static_cast<uint32_t>(result);
   return true;
@@ -81,7 +86,8 @@ Handle OpenDevicePath(const char* path, uint32_t) {
   std::string_view name(path);
   std::optional<lusb::Pipe> pipe;
   if (auto stillImage = lusb::ParseStillImagePath(name)) {
-    pipe = lusb::OpenStillImagePipe(*stillImage);
+    std::optional<lusb::Pipe> portPipe = stillImage->pipe != 0 ? PipeOfPort(stillImage->port) : std::nullopt;
+    pipe = lusb::OpenStillImagePipe(*stillImage, portPipe ? &*portPipe : nullptr);
   } else if (auto printer = lusb::ParseInterfacePath(name)) {
     pipe = lusb::OpenPrinterPipe(*printer);
   }
@@ -113,13 +119,17 @@ bool WriteBytes(Handle handle, const void* bytes, uint32_t count, uint32_t* writ
   auto pipe = ClaimedPipe(handle);
   if (!pipe || pipe->writeEndpoint == 0 || bytes == nullptr) return false;
   int transferred = 0;
-  int result = libusb_bulk_transfer(pipe->device->Handle(), pipe->writeEndpoint,
-                                    static_cast<unsigned char*>(const_cast<void*>(bytes)),
-                                    static_cast<int>(std::min(count, kLargestWrite)), &transferred, kBulkTimeoutMs);
-  // A transfer cut short by the timeout reports what went; any other failure,
-  // a vanished device among them, fails the write.
-  if (result != LIBUSB_SUCCESS && !(result == LIBUSB_ERROR_TIMEOUT && transferred > 0)) return false;
-  *written = static_cast<uint32_t>(transferred);
+  uint32_t asked = std::min(count, kLargestWrite);
+  int result = libusb_bulk_transfer(pipe->opened->Handle(), pipe->writeEndpoint,
+                                    static_cast<unsigned char*>(const_cast<void*>(bytes)), static_cast<int>(asked),
+                                    &transferred, kBulkTimeoutMs);
+  if (result == LIBUSB_ERROR_PIPE) lusb::NoteStalled(pipe->device.get(), pipe->writeEndpoint);
+  // Only a transfer that went whole counts. One cut short (by the timeout, a
+  // stall, the device going) means the device stopped taking the image part-way
+  // and its state is unknown: the write fails, and nothing of it counts as sent,
+  // so the update stops rather than streaming the rest after the gap.
+  if (result != LIBUSB_SUCCESS || transferred < 0 || static_cast<uint32_t>(transferred) != asked) return false;
+  *written = asked;
   return true;
 }
 

@@ -3,12 +3,16 @@
 #include <cstring>
 #include <limits>
 
+#include "device/protocol.h"
+
 namespace lusb {
 namespace {
 
 constexpr uint32_t kLargestField = std::numeric_limits<uint16_t>::max();
 constexpr uint8_t kDirectionIn = 0x80;
 constexpr uint16_t kUsEnglish = 0x0409;
+constexpr unsigned kVersionTimeoutMs = 250;
+constexpr unsigned kControlTimeoutMs = 5000;
 
 }  // namespace
 
@@ -31,6 +35,10 @@ std::optional<ControlSetup> DecodePrinterCommand(std::span<const uint8_t> comman
   if (command.size() != kPrinterCommandSize || replySize > kLargestField) return std::nullopt;
   auto value = static_cast<uint16_t>(command[2] | (command[3] << 8));
   return ControlSetup{kVendorInInterface, command[0], value, interfaceNumber, static_cast<uint16_t>(replySize)};
+}
+
+unsigned ControlTimeoutMs(uint8_t request) {
+  return request == REQ_GET_VERSION ? kVersionTimeoutMs : kControlTimeoutMs;
 }
 
 StillImageDescriptor DescribeStillImage(uint16_t vendor, uint16_t product, uint16_t release) {

@@ -33,6 +33,14 @@ std::optional<ControlSetup> DecodeIoBlock(std::span<const uint8_t> record, uint3
 std::optional<ControlSetup> DecodePrinterCommand(std::span<const uint8_t> command, uint8_t interfaceNumber,
                                                  uint32_t replySize);
 
+// How long a control request may take, in milliseconds. The version request is
+// tried 30 times a second apart on a device that does not answer it, and that
+// whole read should end after about 30 seconds: a device answers it within
+// milliseconds, so 250 ms each bounds it at 37.5 s. The other requests keep
+// 5 seconds: while the device writes its memory it may answer the progress
+// request late, and a request that times out there reads as no progress.
+unsigned ControlTimeoutMs(uint8_t request);
+
 // The still-image driver's device descriptor (language: US English).
 StillImageDescriptor DescribeStillImage(uint16_t vendor, uint16_t product, uint16_t release);
 

@@ -22,20 +22,38 @@ inline constexpr uint8_t kVendorSpecificClass = 0xFF;
 bool StartSession(std::string& refusal);
 // The context; null before StartSession succeeded.
 libusb_context* Context();
+// The session's context, shared; null before StartSession succeeded.
+std::shared_ptr<libusb_context> SessionContext();
+// A context of its own, which lists the devices as sysfs shows them now rather
+// than as the device events have told the session; null when libusb cannot start.
+std::shared_ptr<libusb_context> FreshContext();
 
-// The attached devices, in libusb's order, held for the object's life.
+// A referenced libusb device; the reference keeps its context alive.
+using DeviceRef = std::shared_ptr<libusb_device>;
+DeviceRef Reference(libusb_device* device, std::shared_ptr<libusb_context> context);
+
+// The attached devices of a context (the session's by default), in libusb's
+// order, held for the object's life.
 class DeviceList {
  public:
-  DeviceList();
+  DeviceList() : DeviceList(SessionContext()) {}
+  explicit DeviceList(std::shared_ptr<libusb_context> context);
   ~DeviceList();
   DeviceList(const DeviceList&) = delete;
   DeviceList& operator=(const DeviceList&) = delete;
   std::span<libusb_device* const> Devices() const { return {list_, count_}; }
+  const std::shared_ptr<libusb_context>& Owner() const { return context_; }
+  // Whether the list holds the device this program updates.
+  bool HoldsUpdaterDevice() const;
 
  private:
+  std::shared_ptr<libusb_context> context_;
   libusb_device** list_ = nullptr;
   size_t count_ = 0;
 };
+
+// Whether device is the one this program updates, by its vendor and product.
+bool IsUpdaterDevice(libusb_device* device);
 
 struct ConfigRelease {
   void operator()(libusb_config_descriptor* config) const { libusb_free_config_descriptor(config); }
@@ -53,9 +71,9 @@ uint8_t FirstBulkOut(const libusb_interface_descriptor& setting);
 class OpenedDevice {
  public:
   // The shared handle of device, opened when nobody holds it; null when the
-  // device cannot be opened (a missing permission on the updater's device is
-  // explained once on standard error).
-  static std::shared_ptr<OpenedDevice> Open(libusb_device* device);
+  // device cannot be opened (why the updater's device cannot be is explained
+  // once on standard error).
+  static std::shared_ptr<OpenedDevice> Open(const DeviceRef& device);
   ~OpenedDevice();
   OpenedDevice(const OpenedDevice&) = delete;
   OpenedDevice& operator=(const OpenedDevice&) = delete;
@@ -63,9 +81,8 @@ class OpenedDevice {
   libusb_device* Device() const { return libusb_get_device(handle_); }
 
  private:
-  OpenedDevice(libusb_device_handle* handle, std::shared_ptr<libusb_context> context)
-      : context_(std::move(context)), handle_(handle) {}
-  std::shared_ptr<libusb_context> context_;  // outlives the handle
+  OpenedDevice(libusb_device_handle* handle, DeviceRef device) : device_(std::move(device)), handle_(handle) {}
+  DeviceRef device_;  // outlives the handle, with its context
   libusb_device_handle* handle_;
 };
 
@@ -73,6 +90,8 @@ class OpenedDevice {
 // kernel driver bound to the interface; the release gives it back.
 class ClaimedInterface {
  public:
+  // Null when the claim is refused; an interface another program holds is
+  // explained once on standard error.
   static std::shared_ptr<ClaimedInterface> Claim(const std::shared_ptr<OpenedDevice>& device, uint8_t number);
   ~ClaimedInterface();
   ClaimedInterface(const ClaimedInterface&) = delete;
@@ -84,8 +103,9 @@ class ClaimedInterface {
   uint8_t number_;
 };
 
-// The explanation printed when the updater's device is attached but may not be
-// opened by this user.
-extern const char* const kPermissionAdvice;
+// A bulk endpoint that stalled is cleared when a pipe on it is next opened, so
+// that trying again needs no power cycle.
+void NoteStalled(libusb_device* device, uint8_t endpoint);
+void ClearStall(const OpenedDevice& device, uint8_t endpoint);
 
 }  // namespace lusb

@@ -48,18 +48,25 @@ struct Interface {
   std::string driver;
 };
 
+// Calls visit for each entry of folder. Iterating a folder whose entries come
+// and go as devices do can fail at any step; that ends the walk without a throw.
+template <typename Visit>
+void ForEachEntry(const fs::path& folder, Visit visit) {
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) visit(*it);
+}
+
 std::vector<Interface> InterfacesOf(const fs::path& devices, const std::string& device) {
   std::vector<Interface> interfaces;
-  std::error_code error;
-  for (const fs::directory_entry& entry : fs::directory_iterator(devices, error)) {
+  ForEachEntry(devices, [&](const fs::directory_entry& entry) {
     std::string name = entry.path().filename().string();
-    if (!name.starts_with(device + ":")) continue;
+    if (!name.starts_with(device + ":")) return;
     auto number = Number(entry.path(), "bInterfaceNumber", 16);
     auto interfaceClass = Number(entry.path(), "bInterfaceClass", 16);
-    if (!number || !interfaceClass) continue;
+    if (!number || !interfaceClass) return;
     interfaces.push_back({name, static_cast<uint8_t>(*number), static_cast<uint8_t>(*interfaceClass),
                           DriverName(entry.path())});
-  }
+  });
   return interfaces;
 }
 
@@ -130,11 +137,10 @@ fs::path SysfsRoot() {
 UsbRegistry ReadUsbRegistry(const fs::path& root) {
   UsbRegistry registry;
   fs::path devices = root / "bus" / "usb" / "devices";
-  std::error_code error;
-  for (const fs::directory_entry& entry : fs::directory_iterator(devices, error)) {
-    if (entry.path().filename().string().find(':') != std::string::npos) continue;  // an interface
+  ForEachEntry(devices, [&](const fs::directory_entry& entry) {
+    if (entry.path().filename().string().find(':') != std::string::npos) return;  // an interface
     AddDevice(registry, devices, entry);
-  }
+  });
   return registry;
 }
 

@@ -20,7 +20,10 @@ namespace lusb {
 // Device key → instance → the instance's service (none: no driver is bound).
 using UsbRegistry = std::map<std::string, std::map<std::string, std::optional<std::string>>>;
 
-// The sysfs root: the environment variable UPDATER_SYSFS_ROOT, else /sys.
+// The sysfs root: /sys, or the folder the environment variable
+// UPDATER_SYSFS_ROOT names. The variable is a diagnostic: it lets the program
+// read a copy of another machine's sysfs tree. Only the record of devices is read
+// from it; the devices themselves are always found and opened through libusb.
 std::filesystem::path SysfsRoot();
 
 // Reads the attached devices under root/bus/usb/devices. An absent or unreadable
