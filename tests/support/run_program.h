@@ -10,6 +10,13 @@
 
 namespace testing_support {
 
+// A signal sent to the program once its output shows a text, after the text of
+// the signal before it.
+struct SignalOnOutput {
+  std::string after;
+  int signal;
+};
+
 struct ProgramRun {
   const char* program = nullptr;
   std::vector<std::string> args;
@@ -17,6 +24,8 @@ struct ProgramRun {
   std::optional<std::string> scenario;  // UPDATER_SIMULATE; unset when none
   std::optional<uid_t> runAs;           // another user (and that user's group), for root only
   int limitSeconds = 120;               // then the program is killed
+  std::vector<SignalOnOutput> signals;
+  bool inputStaysOpen = false;  // as a terminal's: the input does not end after the text given
 };
 
 struct ProgramOutcome {
