@@ -1,12 +1,15 @@
 // The built programs, started as a user or a script starts them.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
+#include <thread>
 
 #include <string>
 #include <vector>
 
 #include "app/instance_guard.h"
+#include "support/logind_mock.h"
 #include "support/run_program.h"
 #include "support/runtime_dir.h"
 
@@ -68,7 +71,7 @@ TEST(UpdaterSim, SignalsEndTheProgramBeforeAnUpdateAndWaitForARunningOne) {
     const char* what;
     std::string scenario;
     const char* input;
-    std::vector<testing_support::SignalOnOutput> signals;
+    std::vector<testing_support::OnOutput> signals;
     int exitCode;
     const char* shown;
   };
@@ -91,7 +94,7 @@ TEST(UpdaterSim, SignalsEndTheProgramBeforeAnUpdateAndWaitForARunningOne) {
     run.scenario = c.scenario;
     run.input = c.input;
     run.inputStaysOpen = true;  // only the signal can end the program
-    run.signals = c.signals;
+    run.steps = c.signals;
     run.limitSeconds = 30;
     Outcome outcome = testing_support::RunProgram(run);
     EXPECT_EQ(outcome.exitCode, c.exitCode) << c.what << "\n" << outcome.out;
@@ -100,6 +103,43 @@ TEST(UpdaterSim, SignalsEndTheProgramBeforeAnUpdateAndWaitForARunningOne) {
     EXPECT_EQ(ran, c.exitCode == 0 || Contains(c.what, "fails")) << c.what << "\n" << outcome.out;
     // Said once during a run, however often asked; nothing said before one.
     EXPECT_EQ(outcome.err, ran ? "\n" + note + "\n" : "") << c.what;
+  }
+}
+
+TEST(UpdaterSim, HoldsALogindInhibitorWhileAnUpdateRuns) {
+  testing_support::PrivateRuntimeDir dir;
+  testing_support::LogindMock logind;
+  if (!logind.Ready()) GTEST_SKIP() << logind.Problem();
+  const std::string slow = "clock=fast;link-ms=20";
+  const std::string lock = "shutdown:sleep";
+  const std::pair<std::string, int> cases[] = {{slow, 0}, {slow + ";fail-write=12", 255}};
+  for (const auto& [scenario, exitCode] : cases) {
+    std::string before, during, after;
+    testing_support::ProgramRun run;
+    run.program = UPDATER_SIM_PATH;
+    run.scenario = scenario;
+    run.input = "n\nn\no\n";
+    run.inputStaysOpen = true;
+    run.limitSeconds = 30;
+    auto released = [&] {
+      // logind learns of the release when the descriptor closes, in its own time.
+      for (int tries = 0; tries < 50 && (after = logind.Inhibitors()).find(lock) != std::string::npos; ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      }
+    };
+    run.steps = {{"Click [Next]", 0, [&] { before = logind.Inhibitors(); }},
+                 {"Sending data", 0, [&] { during = logind.Inhibitors(); }},
+                 {exitCode == 0 ? "successfully completed" : "Update Error", 0, released},
+                 {"", SIGTERM}};
+    Outcome outcome = testing_support::RunProgram(run);
+    EXPECT_EQ(outcome.exitCode, exitCode) << scenario << "\n" << outcome.out;
+    EXPECT_EQ(before.find(lock), std::string::npos) << before;
+    for (const char* piece : {"shutdown:sleep", "NORVA TELIX MZ 5100P firmware updater",
+                              "Master Controller Firmware Update", "block"}) {
+      EXPECT_TRUE(Contains(during, piece)) << scenario << ": " << piece << " in\n" << during;
+    }
+    EXPECT_FALSE(after.empty());
+    EXPECT_EQ(after.find(lock), std::string::npos) << scenario << "\n" << after;
   }
 }
 

@@ -16,9 +16,9 @@
 namespace testing_support {
 namespace {
 
-// Reads the program's output and error output to their ends, sending the
-// signals as their texts appear in the output.
-void ReadOutputs(int outFd, int errFd, pid_t child, const std::vector<SignalOnOutput>& signals,
+// Reads the program's output and error output to their ends, taking the steps
+// as their texts appear in the output.
+void ReadOutputs(int outFd, int errFd, pid_t child, const std::vector<OnOutput>& steps,
                  ProgramOutcome& outcome) {
   pollfd open[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
   std::string* texts[2] = {&outcome.out, &outcome.err};
@@ -36,11 +36,14 @@ void ReadOutputs(int outFd, int errFd, pid_t child, const std::vector<SignalOnOu
         texts[i]->append(buffer, static_cast<size_t>(n));
       }
     }
-    while (next < signals.size()) {
-      size_t at = outcome.out.find(signals[next].after, searchFrom);
+    while (next < steps.size()) {
+      const OnOutput& step = steps[next];
+      size_t at = outcome.out.find(step.after, searchFrom);
       if (at == std::string::npos) break;
-      searchFrom = at + signals[next].after.size();
-      ::kill(child, signals[next++].signal);
+      searchFrom = at + step.after.size();
+      if (step.signal) ::kill(child, step.signal);
+      if (step.action) step.action();
+      ++next;
     }
   }
 }
@@ -89,7 +92,7 @@ ProgramOutcome RunProgram(const ProgramRun& run) {
                  ::write(in[1], run.input.data(), run.input.size()) == static_cast<ssize_t>(run.input.size());
   if (!run.inputStaysOpen) ::close(in[1]);
   ProgramOutcome outcome;
-  ReadOutputs(out[0], err[0], child, run.signals, outcome);
+  ReadOutputs(out[0], err[0], child, run.steps, outcome);
   if (run.inputStaysOpen) ::close(in[1]);
   int status = 0;
   ::waitpid(child, &status, 0);
