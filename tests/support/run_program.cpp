@@ -20,18 +20,18 @@ namespace {
 // as their texts appear in the output.
 void ReadOutputs(int outFd, int errFd, pid_t child, const std::vector<OnOutput>& steps,
                  ProgramOutcome& outcome) {
-  pollfd open[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
+  pollfd watched[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
   std::string* texts[2] = {&outcome.out, &outcome.err};
   size_t next = 0, searchFrom = 0;
-  while (open[0].fd >= 0 || open[1].fd >= 0) {
-    if (::poll(open, 2, -1) < 0) continue;
+  while (watched[0].fd >= 0 || watched[1].fd >= 0) {
+    if (::poll(watched, 2, -1) < 0) continue;
     for (int i = 0; i < 2; ++i) {
-      if (open[i].fd < 0 || open[i].revents == 0) continue;
+      if (watched[i].fd < 0 || watched[i].revents == 0) continue;
       char buffer[4096];
-      ssize_t n = ::read(open[i].fd, buffer, sizeof buffer);
+      ssize_t n = ::read(watched[i].fd, buffer, sizeof buffer);
       if (n <= 0) {
-        ::close(open[i].fd);
-        open[i].fd = -1;
+        ::close(watched[i].fd);
+        watched[i].fd = -1;
       } else {
         texts[i]->append(buffer, static_cast<size_t>(n));
       }
