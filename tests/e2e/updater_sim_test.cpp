@@ -64,7 +64,7 @@ TEST(UpdaterSim, AnswersOnStandardInputGiveTheExitCodes) {
 TEST(UpdaterSim, SignalsEndTheProgramBeforeAnUpdateAndWaitForARunningOne) {
   testing_support::PrivateRuntimeDir dir;
   // A slow link, so that each signal reaches the program in the step it names.
-  const std::string slow = "clock=fast;link-ms=20;progress=0,10,20,30,40,50,60,70,80,90,100;off-after=10";
+  const std::string slow = "clock=fast;link-ms=30;progress=0,10,20,30,40,50,60,70,80,90,100;off-after=10";
   const std::string failing = slow + ";fail-write=12";
   const std::string note = "You cannot cancel updating once it has started.";
   struct Case {
