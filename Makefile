@@ -25,6 +25,7 @@ test: floors deps native windows sanitizers
 	./build/tsan/tests/updater_tests --gtest_brief=1 --gtest_filter='$(TSAN_FILTER)'
 	./build/native/transfer_bench
 	./tests/wine/run_windows_tests.sh build/win64 build/wine
+	./tests/wine/run_windows_tests.sh build/win32 build/wine session
 
 deps:
 	@./tools/deps.sh

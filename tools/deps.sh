@@ -8,7 +8,7 @@ packages=(
   libusb-1.0-0-dev libumockdev-dev umockdev
   libgtest-dev libgmock-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
-  wine wine64 xvfb xdotool imagemagick fonts-noto-cjk
+  wine wine64 wine32:i386 xvfb xdotool imagemagick fonts-noto-cjk
 )
 
 missing=()
@@ -26,5 +26,9 @@ echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 # Another install in progress holds the package lock: wait for it.
 apt_get() { apt-get -o DPkg::Lock::Timeout=600 "$@"; }
+# The 32-bit Wine, which runs the shipped i686 program, comes from the i386 architecture.
+if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
 apt_get update -qq
 apt_get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,22 +1,28 @@
 // Entry on POSIX systems: the command line is the arguments joined by single
 // blanks, and the windows are shown on the terminal.
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "app/console_host_posix.h"
+#include "app/held_signals_posix.h"
 #include "app/program.h"
 #include "device/driver.h"
-#include "ui/posix/terminal_host.h"
 #include "wizard/posix/posix_wizard.h"
 #include "wizard/posix/terminal_wizard.h"
 
 int main(int argc, char** argv) {
+  TerminalInput input(STDIN_FILENO);
+  HeldSignals signals;  // before any other thread starts
   std::string refusal;
   if (!driver::Prepare(refusal)) {
     std::fprintf(stderr, "%s\n", refusal.c_str());
     return 2;
   }
-  std::unique_ptr<TerminalHost> terminal = MakeConsoleHost();
+  auto terminal = std::make_unique<ConsoleHost>(input, signals);
+  signals.Watch(input);
   TerminalWizardUser user(*terminal);
   PosixWizard wizard(*terminal, user);
   SetHost(terminal.get());
@@ -31,6 +37,8 @@ int main(int argc, char** argv) {
   commandLine.push_back('\0');
   // -1 leaves the process as exit status 255.
   int result = RunProgram(commandLine.data());
+  // Asked to end before an update began: a quit, whatever the wizard was showing.
+  if (signals.QuitBeforeRun()) result = -1;
   SetWizardHost(nullptr);
   SetHost(nullptr);
   return result;

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "app/program.h"
+#include "app/session_guard_win32.h"
 #include "device/driver.h"
 #include "platform/win.h"
-#include "ui/win32/win32_host.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   std::string refusal;
@@ -16,7 +16,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     return 2;
   }
   ::InitCommonControls();  // the progress bar and the wizard
-  Win32Host host;
+  SessionGuardHost host;
   SetHost(&host);
   return RunProgram(commandLine);
 }

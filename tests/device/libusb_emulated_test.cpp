@@ -3,6 +3,7 @@
 // device sees them, a device that goes away and comes back, and the advice given
 // when the device may not be opened.
 #include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <future>
 #include <thread>
@@ -370,6 +372,25 @@ TEST_F(EmulatedUsbTest, TheLinuxProgramUpdatesTheDevice) {
   // After it, the version is read again at the new address.
   EXPECT_EQ(OfKind(bus_->Seen(kOurs + 1), SeenTransfer::Kind::Control).back(),
             Control({0xC1, REQ_GET_VERSION, 0, 0, 0, 0, 128, 0}));
+}
+
+// Ctrl-C on the confirmation page ends the Linux program as a confirmed quit
+// would: nothing sent to the device but the questions, the interface given back.
+TEST_F(EmulatedUsbTest, CtrlCBeforeTheUpdateEndsTheProgramAndGivesTheInterfaceBack) {
+  sim::Controller controller(scenario_);
+  PlugAll({{UpdaterDeviceSpec(kOurs), &controller}});
+  testing_support::PrivateRuntimeDir runtime;
+  testing_support::ProgramRun run;
+  run.program = UPDATER_PATH;
+  run.input = "n\n";
+  run.inputStaysOpen = true;
+  run.steps = {{"Click [Next]", SIGINT}};
+  run.limitSeconds = 60;
+  testing_support::ProgramOutcome outcome = testing_support::RunProgram(run);
+  EXPECT_EQ(outcome.exitCode, 255) << outcome.out << outcome.err;
+  EXPECT_TRUE(OfKind(bus_->Seen(kOurs), SeenTransfer::Kind::Bulk).empty());
+  EXPECT_EQ(bus_->Claims(kOurs), (std::vector<std::string>{"+0", "-0"}));
+  EXPECT_EQ(controller.ImagesWritten(), 0);
 }
 
 // The Linux program that cannot reach the device says why on standard error,

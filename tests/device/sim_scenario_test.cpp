@@ -169,6 +169,7 @@ TEST(SimScenario, RefusedTextsNameTheirFaultAndLeaveTheScenarioAlone) {
       {"fail-write=0", "fail-write"},
       {"power=sometimes", "power"},
       {"clock=slow", "clock"},
+      {"link-ms=10001", "link-ms"},
       {"device=gone", "device"},
       {"off-after=-1", "off-after"},
       {"on-after=86401", "on-after"},

@@ -1,10 +1,15 @@
 // The built programs, started as a user or a script starts them.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
+#include <thread>
+
 #include <string>
 #include <vector>
 
 #include "app/instance_guard.h"
+#include "support/logind_mock.h"
 #include "support/run_program.h"
 #include "support/runtime_dir.h"
 
@@ -53,6 +58,88 @@ TEST(UpdaterSim, AnswersOnStandardInputGiveTheExitCodes) {
     EXPECT_EQ(outcome.exitCode, c.exitCode) << c.what << "\n" << outcome.out;
     EXPECT_TRUE(Contains(outcome.out, c.shown)) << c.what << "\n" << outcome.out;
     EXPECT_EQ(outcome.err, "") << c.what;
+  }
+}
+
+TEST(UpdaterSim, SignalsEndTheProgramBeforeAnUpdateAndWaitForARunningOne) {
+  testing_support::PrivateRuntimeDir dir;
+  // A slow link, so that each signal reaches the program in the step it names.
+  const std::string slow = "clock=fast;link-ms=30;progress=0,10,20,30,40,50,60,70,80,90,100;off-after=10";
+  const std::string failing = slow + ";fail-write=12";
+  const std::string note = "You cannot cancel updating once it has started.";
+  struct Case {
+    const char* what;
+    std::string scenario;
+    const char* input;
+    std::vector<testing_support::OnOutput> signals;
+    int exitCode;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"SIGINT on the first page", "clock=fast", "", {{"[N]ext  [C]ancel", SIGINT}}, 255, "Read the following"},
+      {"SIGTERM on the confirmation page", slow, "n\n", {{"Click [Next]", SIGTERM}}, 255, "V2.60a-3"},
+      {"SIGHUP at the start warning", slow, "n\nn\n", {{"[O]K  [C]ancel", SIGHUP}}, 255, "will start"},
+      {"SIGINT twice during the transfer", slow, "n\nn\no\n", {{"Sending data", SIGINT}, {"%", SIGINT}}, 0,
+       "successfully completed"},
+      {"SIGTERM during the transfer", slow, "n\nn\no\n", {{"Sending data", SIGTERM}}, 0, "successfully completed"},
+      {"SIGINT while the device writes", slow, "n\nn\no\n", {{"Overwriting", SIGINT}}, 0, "successfully completed"},
+      {"SIGTERM while the device writes", slow, "n\nn\no\n", {{"Overwriting", SIGTERM}}, 0, "successfully completed"},
+      {"SIGHUP during the power-cycle watch", slow, "n\nn\no\n", {{"Turn the power off", SIGHUP}}, 0,
+       "successfully completed"},
+      {"SIGTERM during a transfer that fails", failing, "n\nn\no\n", {{"Sending data", SIGTERM}}, 255, "Update Error"},
+  };
+  for (const Case& c : cases) {
+    testing_support::ProgramRun run;
+    run.program = UPDATER_SIM_PATH;
+    run.scenario = c.scenario;
+    run.input = c.input;
+    run.inputStaysOpen = true;  // only the signal can end the program
+    run.steps = c.signals;
+    run.limitSeconds = 30;
+    Outcome outcome = testing_support::RunProgram(run);
+    EXPECT_EQ(outcome.exitCode, c.exitCode) << c.what << "\n" << outcome.out;
+    EXPECT_TRUE(Contains(outcome.out, c.shown)) << c.what << "\n" << outcome.out;
+    bool ran = Contains(outcome.out, "Sending data");
+    EXPECT_EQ(ran, c.exitCode == 0 || Contains(c.what, "fails")) << c.what << "\n" << outcome.out;
+    // Said once during a run, however often asked; nothing said before one.
+    EXPECT_EQ(outcome.err, ran ? "\n" + note + "\n" : "") << c.what;
+  }
+}
+
+TEST(UpdaterSim, HoldsALogindInhibitorWhileAnUpdateRuns) {
+  testing_support::PrivateRuntimeDir dir;
+  testing_support::LogindMock logind;
+  if (!logind.Ready()) GTEST_SKIP() << logind.Problem();
+  const std::string slow = "clock=fast;link-ms=20";
+  const std::string lock = "shutdown:sleep";
+  const std::pair<std::string, int> cases[] = {{slow, 0}, {slow + ";fail-write=12", 255}};
+  for (const auto& [scenario, exitCode] : cases) {
+    std::string before, during, after;
+    testing_support::ProgramRun run;
+    run.program = UPDATER_SIM_PATH;
+    run.scenario = scenario;
+    run.input = "n\nn\no\n";
+    run.inputStaysOpen = true;
+    run.limitSeconds = 30;
+    auto released = [&] {
+      // logind learns of the release when the descriptor closes, in its own time.
+      for (int tries = 0; tries < 50 && (after = logind.Inhibitors()).find(lock) != std::string::npos; ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      }
+    };
+    run.steps = {{"Click [Next]", 0, [&] { before = logind.Inhibitors(); }},
+                 {"Sending data", 0, [&] { during = logind.Inhibitors(); }},
+                 {exitCode == 0 ? "successfully completed" : "Update Error", 0, released},
+                 {"", SIGTERM}};
+    Outcome outcome = testing_support::RunProgram(run);
+    EXPECT_EQ(outcome.exitCode, exitCode) << scenario << "\n" << outcome.out;
+    EXPECT_EQ(before.find(lock), std::string::npos) << before;
+    for (const char* piece : {"shutdown:sleep", "NORVA TELIX MZ 5100P firmware updater",
+                              "Master Controller Firmware Update", "block"}) {
+      EXPECT_TRUE(Contains(during, piece)) << scenario << ": " << piece << " in\n" << during;
+    }
+    EXPECT_FALSE(after.empty());
+    EXPECT_EQ(after.find(lock), std::string::npos) << scenario << "\n" << after;
   }
 }
 

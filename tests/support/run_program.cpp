@@ -1,6 +1,7 @@
 #include "support/run_program.h"
 
 #include <grp.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,12 +16,36 @@
 namespace testing_support {
 namespace {
 
-std::string ReadAll(int fd) {
-  std::string text;
-  char buffer[4096];
-  for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<size_t>(n));
-  ::close(fd);
-  return text;
+// Reads the program's output and error output to their ends, taking the steps
+// as their texts appear in the output.
+void ReadOutputs(int outFd, int errFd, pid_t child, const std::vector<OnOutput>& steps,
+                 ProgramOutcome& outcome) {
+  pollfd watched[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
+  std::string* texts[2] = {&outcome.out, &outcome.err};
+  size_t next = 0, searchFrom = 0;
+  while (watched[0].fd >= 0 || watched[1].fd >= 0) {
+    if (::poll(watched, 2, -1) < 0) continue;
+    for (int i = 0; i < 2; ++i) {
+      if (watched[i].fd < 0 || watched[i].revents == 0) continue;
+      char buffer[4096];
+      ssize_t n = ::read(watched[i].fd, buffer, sizeof buffer);
+      if (n <= 0) {
+        ::close(watched[i].fd);
+        watched[i].fd = -1;
+      } else {
+        texts[i]->append(buffer, static_cast<size_t>(n));
+      }
+    }
+    while (next < steps.size()) {
+      const OnOutput& step = steps[next];
+      size_t at = outcome.out.find(step.after, searchFrom);
+      if (at == std::string::npos) break;
+      searchFrom = at + step.after.size();
+      if (step.signal) ::kill(child, step.signal);
+      if (step.action) step.action();
+      ++next;
+    }
+  }
 }
 
 }  // namespace
@@ -65,10 +90,10 @@ ProgramOutcome RunProgram(const ProgramRun& run) {
   });
   bool written = run.input.empty() ||
                  ::write(in[1], run.input.data(), run.input.size()) == static_cast<ssize_t>(run.input.size());
-  ::close(in[1]);
+  if (!run.inputStaysOpen) ::close(in[1]);
   ProgramOutcome outcome;
-  outcome.out = ReadAll(out[0]);
-  outcome.err = ReadAll(err[0]);
+  ReadOutputs(out[0], err[0], child, run.steps, outcome);
+  if (run.inputStaysOpen) ::close(in[1]);
   int status = 0;
   ::waitpid(child, &status, 0);
   {

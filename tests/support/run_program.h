@@ -4,11 +4,20 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace testing_support {
+
+// What is done once the program's output shows a text, after the text of the
+// step before: a signal sent to the program (0: none), then the action.
+struct OnOutput {
+  std::string after;
+  int signal = 0;
+  std::function<void()> action = nullptr;
+};
 
 struct ProgramRun {
   const char* program = nullptr;
@@ -17,6 +26,8 @@ struct ProgramRun {
   std::optional<std::string> scenario;  // UPDATER_SIMULATE; unset when none
   std::optional<uid_t> runAs;           // another user (and that user's group), for root only
   int limitSeconds = 120;               // then the program is killed
+  std::vector<OnOutput> steps;
+  bool inputStaysOpen = false;  // as a terminal's: the input does not end after the text given
 };
 
 struct ProgramOutcome {

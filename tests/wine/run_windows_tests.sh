@@ -3,15 +3,18 @@
 # screen, driven by key presses, with the exit code of every run checked and a
 # screenshot of every window of the full update in English, German and Japanese.
 #
-#   tests/wine/run_windows_tests.sh BUILD_DIR OUT_DIR
+#   tests/wine/run_windows_tests.sh BUILD_DIR OUT_DIR [session]
 #
 # BUILD_DIR holds src/updater-sim.exe and tests/version_order_check.exe (x86_64);
 # OUT_DIR receives the Wine prefix and the screenshots. A failing step prints the
-# screenshot it took and the titles of the windows that were open.
+# screenshot it took and the titles of the windows that were open. With
+# "session" only the cases of a session that ends are run (the i686 program's
+# short run, which needs no tests of its own).
 set -uo pipefail
 
 build=$(cd "$1" && pwd)
 out=$(mkdir -p "$2" && cd "$2" && pwd)
+only=${3:-}
 exe="$build/src/updater-sim.exe"
 title="NORVA TELIX MZ 5100P"
 failures=0
@@ -30,7 +33,14 @@ xvfb=$!
 export DISPLAY=$display
 trap 'kill $xvfb 2>/dev/null; wineserver -k 2>/dev/null' EXIT
 sleep 1
-[ -d "$WINEPREFIX" ] || timeout 180 wineboot -i >/dev/null 2>&1
+# A prefix made by another Wine, or before the 32-bit Wine was installed, cannot
+# start every program ("could not load kernel32.dll"): it is made anew.
+wine_kind="$(wine --version) $(ls /usr/lib/wine /usr/lib/*/wine 2>/dev/null | grep -- '-windows$' | sort -u | tr '\n' ' ')"
+if [ "$(cat "$WINEPREFIX/.made-by" 2>/dev/null)" != "$wine_kind" ]; then
+  rm -rf "$WINEPREFIX"
+  timeout 180 wineboot -i >/dev/null 2>&1
+  echo "$wine_kind" > "$WINEPREFIX/.made-by"
+fi
 
 windows() { xdotool search --onlyvisible --name "$title" 2>/dev/null; }
 
@@ -84,9 +94,16 @@ finish() {
   xdotool mousemove $((X + WIDTH - WIDTH * 169 / 637)) $((Y + HEIGHT - HEIGHT * 25 / 395)) click 1
 }
 
+# Ends the session as a logoff or shutdown does: the programs' windows are asked
+# whether the session may end and, when all agree, told that it ends.
+end_session() {
+  timeout 30 wineboot --end-session >/dev/null 2>&1
+  sleep 1
+}
+
 # Runs one case: start the program, then the steps, then check the exit code.
 run_case() {
-  case=$1 scenario=$2 expected=$3 language=$4
+  case="$1 ($(basename "$build"))" scenario=$2 expected=$3 language=$4
   shift 4
   lang_dir=""
   [ "$language" != "-" ] && lang_dir="$out/screenshots/$language" && mkdir -p "$lang_dir"
@@ -122,6 +139,18 @@ full_update() {
     "sleep 1" "shot 4-sending" "sleep 3" "shot 5-writing" \
     "sleep 12" "wait_windows 1" "sleep 1" "shot 6-result" "finish"
 }
+
+# A running update refuses the end of the session and goes on to its end; on the
+# first page the program ends with the session, as a quit.
+run_case "session ended while updating" "clock=real;progress=0,25,50,75,100" 0 - \
+  "wait_windows 1" "press Return" "wait_windows 1" "press Return" "wait_windows 2" "press Return" \
+  "sleep 2" "dialog_up" "end_session" "dialog_up" "sleep 11" "wait_windows 1" "finish"
+run_case "session ended on the first page" "clock=fast" 255 - "wait_windows 1" "end_session"
+if [ "$only" = session ]; then
+  echo "$failures failed"
+  [ "$failures" -eq 0 ]
+  exit
+fi
 
 for language in en de ja; do full_update "$language"; done
 

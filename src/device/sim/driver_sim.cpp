@@ -6,8 +6,20 @@
 #include "device/sim/bus.h"
 #include "device/sim/registry.h"
 #include "platform/clock.h"
+#include "platform/clock_internal.h"
 
 namespace driver {
+namespace {
+
+// A slow link: each request and write takes this long in real time, so that a
+// signal or a session's end can reach the program in the middle of a transfer.
+int gLinkMs = 0;
+
+void Lag() {
+  if (gLinkMs > 0) platform::system_clock::Sleep(static_cast<uint32_t>(gLinkMs));
+}
+
+}  // namespace
 
 bool Prepare(std::string& refusal) {
   const char* text = std::getenv("UPDATER_SIMULATE");
@@ -18,6 +30,7 @@ bool Prepare(std::string& refusal) {
     return false;
   }
   if (scenario.fastClock) platform::UseVirtualClock();
+  gLinkMs = scenario.linkMs;
   sim::Reset(scenario);
   return true;
 }
@@ -26,10 +39,12 @@ Handle OpenDevicePath(const char* path, uint32_t attributes) { return sim::Curre
 
 bool DeviceControl(Handle handle, uint32_t code, const void* in, uint32_t inSize, void* out, uint32_t outSize,
                    uint32_t* returned) {
+  Lag();
   return sim::CurrentBus().Control(handle, code, in, inSize, out, outSize, returned);
 }
 
 bool WriteBytes(Handle handle, const void* bytes, uint32_t count, uint32_t* written) {
+  Lag();
   return sim::CurrentBus().Write(handle, bytes, count, written);
 }
 

@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::string_view kKeys =
     "device, port, foreign, status, version, reply, version-after, silent, progress, fail-write, "
-    "power, off-after, on-after, clock, printer, os";
+    "power, off-after, on-after, clock, link-ms, printer, os";
 
 bool ReadNumber(std::string_view text, int low, int high, int& number) {
   if (text.empty()) return false;
@@ -103,6 +103,8 @@ bool ApplyItem(std::string_view key, std::string_view value, Scenario& s, std::s
     if (value == "real") s.fastClock = false;
     else if (value == "fast") s.fastClock = true;
     else return refuse("real or fast");
+  } else if (key == "link-ms") {
+    if (!ReadNumber(value, 0, 10000, s.linkMs)) return refuse("milliseconds from 0 to 10000");
   } else if (key == "printer") {
     if (value == "present") s.printerPresent = true;
     else if (value == "absent") s.printerPresent = false;

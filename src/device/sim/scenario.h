@@ -104,6 +104,7 @@ struct Scenario {
   int offAfter = 3;
   int onAfter = 2;
   bool fastClock = false;
+  int linkMs = 0;  // real time every device request and bulk write takes, whatever the clock
   bool printerPresent = false;  // the device also shows its printer-class interface
   SystemVersion system;
 
