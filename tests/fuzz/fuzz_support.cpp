@@ -1,5 +1,7 @@
 #include "fuzz_support.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +29,31 @@ bool Input::Line(std::string& line) {
   size_t length = newline ? static_cast<size_t>(static_cast<const uint8_t*>(newline) - start) : size_ - at_;
   line.assign(reinterpret_cast<const char*>(start), length);
   at_ += length + (newline ? 1 : 0);
+  return true;
+}
+
+const std::filesystem::path& ScratchDirectory() {
+  namespace fs = std::filesystem;
+  static const fs::path directory = [] {
+    std::error_code error;
+    fs::path base = fs::is_directory("/dev/shm", error) ? fs::path("/dev/shm") : fs::temp_directory_path();
+    std::string pattern = (base / "updater-fuzz-XXXXXX").string();
+    Check(mkdtemp(pattern.data()) != nullptr, "a scratch directory");
+    std::atexit([] {
+      std::error_code ignored;
+      fs::remove_all(ScratchDirectory(), ignored);
+    });
+    return fs::path(pattern);
+  }();
+  return directory;
+}
+
+bool SafeName(const std::string& name, const char* extra) {
+  if (name.empty() || name.size() > 32 || name == "." || name == "..") return false;
+  for (char c : name) {
+    bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (!letter && (c == '\0' || !std::strchr(extra, c))) return false;
+  }
   return true;
 }
 

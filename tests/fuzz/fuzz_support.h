@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,13 @@ class Input {
   size_t size_;
   size_t at_ = 0;
 };
+
+// A directory of the process's own, in memory where the system offers it,
+// removed when the process ends.
+const std::filesystem::path& ScratchDirectory();
+// A name of letters, digits and the characters of extra, 1 to 32 long, neither
+// "." nor "..": safe to make as a file.
+bool SafeName(const std::string& name, const char* extra);
 
 // Stops the run as a crash, naming the broken promise, when condition is false.
 void Check(bool condition, const char* what);

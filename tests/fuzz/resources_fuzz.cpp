@@ -5,9 +5,6 @@
 //
 // The input is the language list, then further files each after a line
 // "%%NAME": "%%layouts.txt" or a text file's name (letters, digits, ".-_").
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -19,23 +16,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-const fs::path& Root() {
-  static const fs::path root = [] {
-    std::string pattern = (fs::temp_directory_path() / "resgen-fuzz-XXXXXX").string();
-    fuzz::Check(mkdtemp(pattern.data()) != nullptr, "a temporary directory");
-    fs::path made = pattern;
-    std::atexit([] { std::error_code ignored; fs::remove_all(Root(), ignored); });
-    return made;
-  }();
-  return root;
-}
-
-bool SafeName(const std::string& name) {
-  return !name.empty() && name.size() <= 32 && name != "." && name != ".." &&
-         name.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-_") ==
-             std::string::npos;
-}
 
 // What a C++ string literal of the writer's form stands for.
 std::string FromCpp(const std::string& literal) {
@@ -81,7 +61,7 @@ void CheckLiterals(const std::string& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const fs::path& root = Root();
+  const fs::path& root = fuzz::ScratchDirectory();
   std::error_code error;
   fs::remove_all(root / "text", error);
   fs::create_directories(root / "text", error);
@@ -91,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (std::string line; input.Line(line);) {
     if (line.starts_with("%%")) {
       std::string name = line.substr(2);
-      current = name == "layouts.txt" ? root / name : SafeName(name) ? root / "text" / name : fs::path();
+      current = name == "layouts.txt" ? root / name : fuzz::SafeName(name, ".-_") ? root / "text" / name : fs::path();
       continue;
     }
     if (!current.empty()) files[current] += line + "\n";

@@ -7,9 +7,6 @@
 //                              ?PATH           a look-up under HKEY_LOCAL_MACHINE
 // Names are made of letters, digits and ".-_:", at most 3 deep; link targets
 // stay inside the tree.
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -25,17 +22,6 @@ namespace fs = std::filesystem;
 constexpr int kLines = 48;
 constexpr std::string_view kUsb = "SYSTEM\\CurrentControlSet\\Enum\\USB";
 
-const fs::path& Root() {
-  static const fs::path root = [] {
-    std::string pattern = (fs::temp_directory_path() / "sysfs-fuzz-XXXXXX").string();
-    fuzz::Check(mkdtemp(pattern.data()) != nullptr, "a temporary directory");
-    fs::path made = pattern;
-    std::atexit([] { std::error_code ignored; fs::remove_all(Root(), ignored); });
-    return made;
-  }();
-  return root;
-}
-
 // A relative path of safe names, at most 3 deep; empty when the text is none.
 fs::path SafePath(const std::string& text) {
   fs::path path;
@@ -43,9 +29,7 @@ fs::path SafePath(const std::string& text) {
   for (size_t at = 0; at <= text.size(); ++depth) {
     size_t end = std::min(text.find('/', at), text.size());
     std::string name = text.substr(at, end - at);
-    bool safe = !name.empty() && name.size() <= 32 && name != "." && name != ".." &&
-                name.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-_:") ==
-                    std::string::npos;
+    bool safe = fuzz::SafeName(name, ".-_:");
     if (!safe || depth >= 3) return {};
     path /= name;
     at = end + 1;
@@ -78,7 +62,7 @@ void Build(const fs::path& devices, fuzz::Input& input, std::vector<std::string>
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const fs::path& root = Root();
+  const fs::path& root = fuzz::ScratchDirectory();
   std::error_code error;
   fs::remove_all(root / "bus", error);
   fs::path devices = root / "bus" / "usb" / "devices";
