@@ -91,6 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   resgen::WindowsScript(languages, dialogs, "updater.ico", {}, "2.5.3.0");
   resgen::PosixTables(languages, dialogs);
   for (const resgen::Language& language : languages) {
+    fuzz::Check(language.textFile.find('/') == std::string::npos, "texts are read from text/ only");
     for (const auto& [id, text] : language.texts) CheckLiterals(text);
   }
   for (const resgen::Dialog& dialog : dialogs) {
