@@ -188,9 +188,8 @@ bool ReadHardwareIds(DeviceSet set, uint32_t, uint8_t* buffer, uint32_t size, ui
                                          kErrorInsufficientBuffer};
   *required = D().input.Number16();
   *error = kErrors[(mode >> 1) & 3];
-  D().lastIds.assign(size, 0);
-  if (size) D().Fill(D().lastIds.data(), size);
-  if (size) std::memcpy(buffer, D().lastIds.data(), size);
+  if (size) D().Fill(buffer, size);
+  D().lastIds.assign(buffer, buffer + size);  // the list as the program finds it
   return (mode & 1) != 0;
 }
 

@@ -65,7 +65,7 @@ struct Request {
   std::vector<uint8_t> reply;
 };
 const std::vector<Request>& Requests();
-// The bytes written by the last hardware-ID read, as long as its buffer.
+// The buffer of the last hardware-ID read as the read left it.
 const std::vector<uint8_t>& LastHardwareIds();
 
 // A window host that keeps the windows and answers every box with OK.
