@@ -5,7 +5,7 @@ GENERATOR := $(if $(shell command -v ninja 2>/dev/null),Ninja,Unix Makefiles)
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 CMAKE_CONFIGURE = cmake -S . -G "$(GENERATOR)" -Wno-dev
 
-.PHONY: run test floors deps native windows win64 win32 sanitizers bench wine-test install clean
+.PHONY: run test floors deps native windows win64 win32 sanitizers bench wine-test install clean fuzz fuzz-build fuzz-smoke
 
 # Tests that start processes of their own stay out of the thread-sanitizer run.
 TSAN_FILTER := -UpdaterSim*:Updater.*:InstanceGuard*
@@ -26,6 +26,7 @@ test: floors deps native windows sanitizers
 	./build/native/transfer_bench
 	./tests/wine/run_windows_tests.sh build/win64 build/wine
 	./tests/wine/run_windows_tests.sh build/win32 build/wine session
+	$(MAKE) fuzz-smoke
 
 deps:
 	@./tools/deps.sh
@@ -49,6 +50,22 @@ sanitizers:
 # The x86_64 Windows program under Wine, driven by key presses.
 wine-test: win64
 	./tests/wine/run_windows_tests.sh build/win64 build/wine
+
+# The fuzz harnesses (clang and libFuzzer, with address and undefined-behaviour
+# checks) in build/fuzz: `make fuzz` runs each for FUZZ_SECONDS; `make test` each
+# for a few seconds. One harness longer:
+#   tests/fuzz/run_fuzzers.sh build/fuzz 600 discovery
+FUZZ_SECONDS ?= 60
+
+fuzz-build:
+	$(CMAKE_CONFIGURE) -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DUPDATER_FUZZ=ON -DUPDATER_BUILD_TESTS=OFF
+	cmake --build build/fuzz --target fuzzers -j $(JOBS)
+
+fuzz: fuzz-build
+	./tests/fuzz/run_fuzzers.sh build/fuzz $(FUZZ_SECONDS)
+
+fuzz-smoke: fuzz-build
+	./tests/fuzz/run_fuzzers.sh build/fuzz 8
 
 bench:
 	$(CMAKE_CONFIGURE) -B build/native >/dev/null

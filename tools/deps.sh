@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
   wine wine64 wine32:i386 xvfb xdotool imagemagick fonts-noto-cjk
+  clang libclang-rt-14-dev
+  libsystemd-dev dbus python3-dbusmock
 )
 
 missing=()

@@ -64,6 +64,11 @@ bool ReadTexts(const std::string& path, std::map<int, std::string>& texts, std::
   return true;
 }
 
+// A text file is named by a plain file name, so the list reads only files of text/.
+bool PlainFileName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\") == std::string::npos;
+}
+
 // Splits at blanks; a word in double quotes may hold blanks.
 std::vector<std::string> Words(const std::string& line) {
   std::vector<std::string> words;
@@ -102,6 +107,10 @@ bool ReadLanguages(const std::string& sourceDir, std::vector<Language>& language
     }
     if (!fields && !fields.eof()) {
       error = "languages.txt: cannot read '" + line + "'";
+      return false;
+    }
+    if (!PlainFileName(language.textFile)) {
+      error = "languages.txt: '" + language.textFile + "' is not the name of a file in text/";
       return false;
     }
     if (!ReadTexts(sourceDir + "/text/" + language.textFile, language.texts, error)) return false;
