@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/info_options.h"
 #include "app/program.h"
 #include "device/driver.h"
 #include "ui/posix/terminal_host.h"
@@ -11,6 +12,7 @@
 #include "wizard/posix/terminal_wizard.h"
 
 int main(int argc, char** argv) {
+  if (int status = 0; AnswerInfoRequest(argc, argv, stdout, status)) return status;
   std::string refusal;
   if (!driver::Prepare(refusal)) {
     std::fprintf(stderr, "%s\n", refusal.c_str());
@@ -30,7 +32,7 @@ int main(int argc, char** argv) {
   std::vector<char> commandLine(joined.begin(), joined.end());
   commandLine.push_back('\0');
   // -1 leaves the process as exit status 255.
-  int result = RunProgram(commandLine.data());
+  int result = RunProgram(commandLine.data(), TellAnotherCopyRuns);
   SetWizardHost(nullptr);
   SetHost(nullptr);
   return result;

@@ -6,6 +6,7 @@
 
 #include "app/instance_guard.h"
 #include "support/run_program.h"
+#include "update/queries.h"
 #include "support/runtime_dir.h"
 
 namespace {
@@ -85,15 +86,42 @@ TEST(UpdaterSim, RefusesABadScenarioBeforeAnythingElse) {
   }
 }
 
-TEST(UpdaterSim, ASecondCopyExitsAtOnceAndSilently) {
+TEST(UpdaterSim, ASecondCopyExitsAtOnceSayingSoOnStandardError) {
   testing_support::PrivateRuntimeDir dir;
   InstanceMutex first = TakeInstanceMutex();
   ASSERT_NE(first, kNoInstanceMutex);
   Outcome outcome = Start(UPDATER_SIM_PATH, "device=absent");
   EXPECT_EQ(outcome.exitCode, 0);
   EXPECT_EQ(outcome.out, "");
-  EXPECT_EQ(outcome.err, "");
+  EXPECT_EQ(outcome.err,
+            "updater: another copy of the updater is already running; this one leaves without doing anything.\n");
   ReleaseInstanceMutex(first);
+}
+
+TEST(UpdaterSim, HelpAndVersionAloneAnswerOnStandardOutput) {
+  testing_support::PrivateRuntimeDir dir;
+  const std::string version = std::string("norva-mz5100p-updater 2.5.3.0\nMaster controller firmware carried: ") +
+                              UPDATE_DATA_VERSION + " (development image, for the simulated device only)\n";
+  for (const char* program : {UPDATER_PATH, UPDATER_SIM_PATH}) {
+    // Before the scenario is read: a refused one does not stop them.
+    Outcome help = Start(program, "colour=blue", "", {"--help"});
+    EXPECT_EQ(help.exitCode, 0) << program << help.err;
+    EXPECT_EQ(help.err, "");
+    for (const char* piece : {"Usage: updater", " [/R] [/C]\n", "  /R ", "  /C ", "LC_MESSAGES", "  255 ", "  2 ",
+                              "60-updater-device.rules", "as root"}) {
+      EXPECT_TRUE(Contains(help.out, piece)) << piece << "\n" << help.out;
+    }
+    Outcome shown = Start(program, nullptr, "", {"--version"});
+    EXPECT_EQ(shown.exitCode, 0);
+    EXPECT_EQ(shown.out, version);
+    EXPECT_EQ(shown.err, "");
+  }
+  // Anywhere else, or in other letters, they are words of the wizard's command line.
+  for (std::vector<std::string> args : {std::vector<std::string>{"--version", "/R"}, {"--HELP"}, {"-h"}}) {
+    Outcome outcome = Start(UPDATER_SIM_PATH, "clock=fast", "", args);
+    EXPECT_EQ(outcome.exitCode, 255) << args[0];
+    EXPECT_TRUE(Contains(outcome.out, "Read the following contents")) << args[0];
+  }
 }
 
 TEST(Updater, TheLinuxProgramWithoutADeviceShowsTheConnectionError) {
