@@ -67,6 +67,36 @@ TEST(UpdaterSim, OptionsOnTheCommandLine) {
   EXPECT_EQ(other.exitCode, 0) << other.out;
 }
 
+TEST(UpdaterSim, TheTerminalsWordsFollowTheLocaleInItsCharacterSet) {
+  testing_support::PrivateRuntimeDir dir;
+  struct Case {
+    const char* locale;
+    const char* heading;  // the start of the precautions page, as the terminal receives it
+    const char* buttons;
+    const char* box;
+  };
+  const Case cases[] = {
+      {"de_DE.UTF-8", "M\xc3\xb6" "chten Sie", "[n] Weiter  [c] Abbrechen\n", "[y] Ja  [n] Nein\n"},
+      {"de_DE.ISO-8859-1", "M\xf6" "chten Sie", "[n] Weiter  [c] Abbrechen\n", "[y] Ja  [n] Nein\n"},
+      {"ja_JP.UTF-8", "5100P\n\xe3\x83\xa1\xe3\x82\xa4", "[n] \xe6\xac\xa1\xe3\x81\xb8  [c] \xe3\x82\xad", "[y] \xe3\x81\xaf"},
+      // A terminal that cannot show the language's letters shows a stand-in for each.
+      {"ja_JP.ISO-8859-1", "5100P\n??", "[n] ??  [c] ?????\n", "[y] ??  [n] ???\n"},
+      {"C", "Do you want", "[N]ext  [C]ancel\n", "[Y]es  [N]o\n"},
+  };
+  for (const Case& c : cases) {
+    testing_support::ProgramRun run;
+    run.program = UPDATER_SIM_PATH;
+    run.scenario = "clock=fast";
+    run.input = "c\ny\n";
+    run.locale = c.locale;
+    Outcome outcome = testing_support::RunProgram(run);
+    EXPECT_EQ(outcome.exitCode, 255) << c.locale;
+    for (const char* piece : {c.heading, c.buttons, c.box}) {
+      EXPECT_TRUE(Contains(outcome.out, piece)) << c.locale << ": " << piece << "\n" << outcome.out;
+    }
+  }
+}
+
 TEST(UpdaterSim, RefusesABadScenarioBeforeAnythingElse) {
   testing_support::PrivateRuntimeDir dir;
   const std::pair<const char*, const char*> cases[] = {
