@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
   wine wine64 xvfb xdotool imagemagick fonts-noto-cjk
+  dpkg-dev lintian
 )
 
 missing=()

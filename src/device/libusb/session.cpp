@@ -32,8 +32,9 @@ bool IsUpdaterDevice(libusb_device* device) {
 
 const char* const kPermissionAdvice =
     "updater: the device (USB FA17:0C3E) is attached, but this user may not open it.\n"
-    "  Install the device rule with `sudo make install` in the updater's source folder,\n"
-    "  then unplug the device and plug it in again; or run the updater as root.\n";
+    "  Install the updater's package, which brings the device rule (or, built from source,\n"
+    "  `sudo make install`), then unplug the device and plug it in again; or run the\n"
+    "  updater as root.\n";
 
 bool StartSession(std::string& refusal) {
   std::lock_guard lock(gSessionMutex);
