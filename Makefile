@@ -101,6 +101,7 @@ release:
 release-linux:
 	$(CMAKE_CONFIGURE) -B build/release $(RELEASE_OPTIONS)
 	cmake --build build/release --target updater updater_package_files -j $(JOBS)
+	@touch build/release/built.stamp
 
 release-win64 release-win32: release-%:
 	$(CMAKE_CONFIGURE) -B build/release-$* $(RELEASE_OPTIONS) \
@@ -122,9 +123,9 @@ DESTDIR ?=
 INSTALLED_NAME := norva-mz5100p-updater
 
 install:
-	@[ -x build/release/src/updater ] || \
+	@[ -x build/release/src/updater ] && [ -f build/release/built.stamp ] || \
 	  { echo "make install: nothing built yet. Build first, as yourself: make release-linux" >&2; exit 1; }
-	@newer=$$(find src tools/resgen -newer build/release/src/updater -type f | head -n 1); \
+	@newer=$$(find src tools/resgen -newer build/release/built.stamp -type f | head -n 1); \
 	  [ -z "$$newer" ] || { echo "make install: $$newer is newer than the build. Build again first, as yourself: \
 make release-linux" >&2; exit 1; }
 	install -D -m 0755 -s build/release/src/updater $(DESTDIR)$(PREFIX)/bin/$(INSTALLED_NAME)
