@@ -80,7 +80,7 @@ UPDATER_FIRMWARE_VERSION ?= V2.60a-3
 RELEASE_OPTIONS = -DCMAKE_BUILD_TYPE=Release -DUPDATER_STRIP=ON -DUPDATER_BUILD_TESTS=OFF \
   -DUPDATER_FIRMWARE_IMAGE="$(UPDATER_FIRMWARE_IMAGE)" -DUPDATER_FIRMWARE_BOOT_IMAGE="$(UPDATER_FIRMWARE_BOOT_IMAGE)" \
   -DUPDATER_FIRMWARE_TEMP_IMAGE="$(UPDATER_FIRMWARE_TEMP_IMAGE)" -DUPDATER_FIRMWARE_VERSION="$(UPDATER_FIRMWARE_VERSION)"
-DEVELOPMENT_IMAGE_NOTE = $(if $(UPDATER_FIRMWARE_IMAGE),,@echo "make release: no UPDATER_FIRMWARE_IMAGE given: \
+DEVELOPMENT_IMAGE_NOTE = $(if $(UPDATER_FIRMWARE_IMAGE),,@echo "make $@: no UPDATER_FIRMWARE_IMAGE given: \
 the programs embed the DEVELOPMENT image (firmware $(UPDATER_FIRMWARE_VERSION)), for the simulated device and tests \
 only, not for devices.")
 # The Windows programs with the development image stay within this size.
@@ -111,6 +111,7 @@ release-win64 release-win32: release-%:
 # The Debian package of the Linux program, checked, into build/dist.
 package: release-linux
 	./tools/package.sh build/release build/dist
+	$(DEVELOPMENT_IMAGE_NOTE)
 
 # Installs the Linux program built by `make release-linux` (or `make package`) as
 # norva-mz5100p-updater, its manual page, and the udev rule that lets the
