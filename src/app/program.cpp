@@ -10,7 +10,7 @@
 
 int RunProgram(char* commandLine, void (*anotherCopyRuns)()) {
   InstanceMutex mutex = TakeInstanceMutex();
-  if (mutex == kNoInstanceMutex) {  // another copy runs: leave at once, showing nothing
+  if (mutex == kNoInstanceMutex) {  // another copy runs: leave at once; only the caller may say so
     if (anotherCopyRuns) anotherCopyRuns();
     return 0;
   }
