@@ -1,11 +1,13 @@
 # The two commands: `make run` starts the wizard on the simulated device;
 # `make test` builds the Linux program and both Windows programs and runs every test.
+# `make release` builds what is shipped; `make install` installs a Linux build.
 
 GENERATOR := $(if $(shell command -v ninja 2>/dev/null),Ninja,Unix Makefiles)
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 CMAKE_CONFIGURE = cmake -S . -G "$(GENERATOR)" -Wno-dev
 
-.PHONY: run test floors deps native windows win64 win32 sanitizers bench wine-test install clean fuzz fuzz-build fuzz-smoke
+.PHONY: run test floors deps native windows win64 win32 sanitizers bench wine-test install clean \
+        fuzz fuzz-build fuzz-smoke release release-linux release-win64 release-win32 package
 
 # Tests that start processes of their own stay out of the thread-sanitizer run.
 TSAN_FILTER := -UpdaterSim*:Updater.*:InstanceGuard*
@@ -26,6 +28,7 @@ test: floors deps native windows sanitizers
 	./build/native/transfer_bench
 	./tests/wine/run_windows_tests.sh build/win64 build/wine
 	./tests/wine/run_windows_tests.sh build/win32 build/wine session
+	./tools/package.sh build/native build/native/dist
 	$(MAKE) fuzz-smoke
 
 deps:
@@ -82,21 +85,78 @@ win32:
 	$(CMAKE_CONFIGURE) -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
 	cmake --build build/win32 -j $(JOBS)
 
-# Installs the updater and the udev rule that lets the logged-in user open the
-# device (run as root: sudo make install), then has udev read its rules again.
+# What is shipped, in build/dist: the x86_64 and i686 updater.exe and the Debian
+# package of the Linux program, optimised and stripped, each carrying the firmware
+# image given as for CMake, with its version:
+#   make release UPDATER_FIRMWARE_IMAGE=/path/to/master-controller.bin UPDATER_FIRMWARE_VERSION=V2.70a-1
+# Without an image they carry the development image, and say so.
+UPDATER_FIRMWARE_IMAGE ?=
+UPDATER_FIRMWARE_BOOT_IMAGE ?=
+UPDATER_FIRMWARE_TEMP_IMAGE ?=
+UPDATER_FIRMWARE_VERSION ?= V2.60a-3
+RELEASE_OPTIONS = -DCMAKE_BUILD_TYPE=Release -DUPDATER_STRIP=ON -DUPDATER_BUILD_TESTS=OFF \
+  -DUPDATER_FIRMWARE_IMAGE="$(UPDATER_FIRMWARE_IMAGE)" -DUPDATER_FIRMWARE_BOOT_IMAGE="$(UPDATER_FIRMWARE_BOOT_IMAGE)" \
+  -DUPDATER_FIRMWARE_TEMP_IMAGE="$(UPDATER_FIRMWARE_TEMP_IMAGE)" -DUPDATER_FIRMWARE_VERSION="$(UPDATER_FIRMWARE_VERSION)"
+DEVELOPMENT_IMAGE_NOTE = $(if $(UPDATER_FIRMWARE_IMAGE),,@echo "make $@: no UPDATER_FIRMWARE_IMAGE given: \
+the programs embed the DEVELOPMENT image (firmware $(UPDATER_FIRMWARE_VERSION)), for the simulated device and tests \
+only, not for devices.")
+# The Windows programs with the development image stay within this size.
+MAX_EXE_BYTES := 2097152
+
+release:
+	$(DEVELOPMENT_IMAGE_NOTE)
+	$(MAKE) --no-print-directory release-win64 release-win32 package
+	@for arch in win64 win32; do \
+	  exe=build/release-$$arch/src/updater.exe; size=$$(stat -c %s $$exe); \
+	  if [ -z "$(UPDATER_FIRMWARE_IMAGE)" ] && [ $$size -gt $(MAX_EXE_BYTES) ]; then \
+	    echo "make release: $$exe is $$size bytes, more than $(MAX_EXE_BYTES)" >&2; exit 1; \
+	  fi; \
+	  install -D -m 0644 $$exe build/dist/$$arch/updater.exe; echo "release: build/dist/$$arch/updater.exe ($$size bytes)"; \
+	done
+	$(DEVELOPMENT_IMAGE_NOTE)
+
+release-linux:
+	$(CMAKE_CONFIGURE) -B build/release $(RELEASE_OPTIONS)
+	cmake --build build/release --target updater updater_package_files -j $(JOBS)
+	@touch build/release/built.stamp
+
+release-win64 release-win32: release-%:
+	$(CMAKE_CONFIGURE) -B build/release-$* $(RELEASE_OPTIONS) \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-$(if $(filter win64,$*),x86_64,i686).cmake
+	cmake --build build/release-$* --target updater -j $(JOBS)
+
+# The Debian package of the Linux program, checked, into build/dist.
+package: release-linux
+	./tools/package.sh build/release build/dist
+	$(DEVELOPMENT_IMAGE_NOTE)
+
+# Installs the Linux program built by `make release-linux` (or `make package`) as
+# norva-mz5100p-updater, its manual page, and the udev rule that lets the
+# logged-in user open the device; run as root: sudo make install. It builds
+# nothing: build first, as yourself. Installed into the live system, it has udev
+# read its rules again.
 PREFIX ?= /usr/local
 UDEVDIR ?= /etc/udev/rules.d
 DESTDIR ?=
+INSTALLED_NAME := norva-mz5100p-updater
 
 install:
-	$(CMAKE_CONFIGURE) -B build/release -DUPDATER_BUILD_TESTS=OFF
-	cmake --build build/release --target updater -j $(JOBS)
-	install -D -m 0755 build/release/src/updater $(DESTDIR)$(PREFIX)/bin/updater
+	@[ -x build/release/src/updater ] && [ -f build/release/built.stamp ] || \
+	  { echo "make install: nothing built yet. Build first, as yourself: make release-linux" >&2; exit 1; }
+	@newer=$$(find src tools/resgen -newer build/release/built.stamp -type f | head -n 1); \
+	  [ -z "$$newer" ] || { echo "make install: $$newer is newer than the build. Build again first, as yourself: \
+make release-linux" >&2; exit 1; }
+	install -D -m 0755 -s build/release/src/updater $(DESTDIR)$(PREFIX)/bin/$(INSTALLED_NAME)
+	install -D -m 0644 packaging/$(INSTALLED_NAME).1 $(DESTDIR)$(PREFIX)/share/man/man1/$(INSTALLED_NAME).1
 	install -D -m 0644 packaging/60-updater-device.rules $(DESTDIR)$(UDEVDIR)/60-updater-device.rules
-	@if [ -z "$(DESTDIR)" ] && command -v udevadm >/dev/null 2>&1; then \
-	  udevadm control --reload-rules && udevadm trigger --subsystem-match=usb --attr-match=idVendor=fa17 || true; \
+	@if [ -n "$(DESTDIR)" ]; then \
+	  echo "Installed into $(DESTDIR)."; \
+	else \
+	  if command -v udevadm >/dev/null 2>&1; then \
+	    udevadm control --reload-rules && udevadm trigger --subsystem-match=usb --attr-match=idVendor=fa17 || true; \
+	  fi; \
+	  echo "Installed $(PREFIX)/bin/$(INSTALLED_NAME). Unplug the device and plug it in again before starting it."; \
 	fi
-	@echo "Installed. Unplug the device and plug it in again before starting the updater."
 
 clean:
 	rm -rf build

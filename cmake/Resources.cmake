@@ -5,6 +5,24 @@ set(UPDATER_FIRMWARE_IMAGE "" CACHE FILEPATH
     "Firmware image to embed as FW_FILE (empty: a generated development image)")
 set(UPDATER_FIRMWARE_BOOT_IMAGE "" CACHE FILEPATH "Boot image to embed as FWBOOT_FILE (empty: none)")
 set(UPDATER_FIRMWARE_TEMP_IMAGE "" CACHE FILEPATH "Intermediate image to embed as FWTEMP_FILE (empty: none)")
+set(UPDATER_FIRMWARE_VERSION "V2.60a-3" CACHE STRING
+    "Version of the firmware in UPDATER_FIRMWARE_IMAGE as the device reports it (V2.60a-3: the development image's)")
+
+# The version is shown on the pages and compared with the device's, whose
+# version is one word of at most 12 characters: anything else could never match.
+string(LENGTH "${UPDATER_FIRMWARE_VERSION}" UPDATER_FIRMWARE_VERSION_LENGTH)
+if(NOT UPDATER_FIRMWARE_VERSION MATCHES "^[A-Za-z0-9._+-]+$" OR UPDATER_FIRMWARE_VERSION_LENGTH GREATER 12)
+  message(FATAL_ERROR "UPDATER_FIRMWARE_VERSION '${UPDATER_FIRMWARE_VERSION}': give the image's version as the "
+                      "device reports it, one word of 1 to 12 letters, digits and . _ + -")
+endif()
+if(UPDATER_FIRMWARE_IMAGE AND UPDATER_FIRMWARE_VERSION STREQUAL "V2.60a-3")
+  message(WARNING "UPDATER_FIRMWARE_IMAGE is given but UPDATER_FIRMWARE_VERSION is still the development "
+                  "image's V2.60a-3: give the version the image comes with (-DUPDATER_FIRMWARE_VERSION=...).")
+endif()
+set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/update/queries.cpp PROPERTIES
+  COMPILE_DEFINITIONS "UPDATER_FIRMWARE_VERSION=\"${UPDATER_FIRMWARE_VERSION}\"")
+set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/app/info_options_posix.cpp PROPERTIES
+  COMPILE_DEFINITIONS "UPDATER_VERSION=\"${PROJECT_VERSION}.0\"")
 
 file(GLOB RESGEN_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/resgen/*.cpp)
 file(GLOB RESGEN_HEADERS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/resgen/*.h)

@@ -2,12 +2,10 @@
 
 #include <unistd.h>
 
-#include <iostream>
-
 #include "resources/resources.h"
 
 ConsoleHost::ConsoleHost(TerminalInput& input, HeldSignals& signals)
-    : TerminalHost(input, std::cout, isatty(STDOUT_FILENO) == 1), signals_(signals) {}
+    : TerminalHost(input, ConsoleOutput(), isatty(STDOUT_FILENO) == 1), signals_(signals) {}
 
 intptr_t ConsoleHost::RunModal(int templateId, Window owner, DialogProc proc, intptr_t param) {
   if (templateId != res::kProgressDialogTemplate) return TerminalHost::RunModal(templateId, owner, proc, param);

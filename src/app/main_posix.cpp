@@ -8,12 +8,14 @@
 
 #include "app/console_host_posix.h"
 #include "app/held_signals_posix.h"
+#include "app/info_options.h"
 #include "app/program.h"
 #include "device/driver.h"
 #include "wizard/posix/posix_wizard.h"
 #include "wizard/posix/terminal_wizard.h"
 
 int main(int argc, char** argv) {
+  if (int status = 0; AnswerInfoRequest(argc, argv, stdout, status)) return status;
   TerminalInput input(STDIN_FILENO);
   HeldSignals signals;  // before any other thread starts
   std::string refusal;
@@ -36,7 +38,7 @@ int main(int argc, char** argv) {
   std::vector<char> commandLine(joined.begin(), joined.end());
   commandLine.push_back('\0');
   // -1 leaves the process as exit status 255.
-  int result = RunProgram(commandLine.data());
+  int result = RunProgram(commandLine.data(), TellAnotherCopyRuns);
   // Asked to end before an update began: a quit, whatever the wizard was showing.
   if (signals.QuitBeforeRun()) result = -1;
   SetWizardHost(nullptr);

@@ -8,9 +8,12 @@
 #include "update/update_state.h"
 #include "wizard/wizard.h"
 
-int RunProgram(char* commandLine) {
+int RunProgram(char* commandLine, void (*anotherCopyRuns)()) {
   InstanceMutex mutex = TakeInstanceMutex();
-  if (mutex == kNoInstanceMutex) return 0;  // another copy runs: leave at once, silently
+  if (mutex == kNoInstanceMutex) {  // another copy runs: leave at once; only the caller may say so
+    if (anotherCopyRuns) anotherCopyRuns();
+    return 0;
+  }
 
   DeviceLink link{};
   link.transport = 1;

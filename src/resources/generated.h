@@ -9,7 +9,7 @@
 
 namespace res::generated {
 
-inline constexpr int kTextSlots = 36;  // string IDs 0 to 35
+inline constexpr int kTextSlots = 50;  // string IDs 0 to 49
 
 struct LanguageTexts {
   int id;                    // Windows language ID

@@ -35,6 +35,18 @@ enum TextId : int {
   kTextThreeReminders = 33,
   kTextStageTitle = 34,
   kTextPowerCycle = 35,
+  // The terminal's own words, on systems without Windows resources only: the
+  // buttons with the letter typed for each in brackets, and the box kinds.
+  kTextButtonNext = 40,
+  kTextButtonBack = 41,
+  kTextButtonFinish = 42,
+  kTextButtonCancel = 43,
+  kTextButtonOk = 44,
+  kTextButtonYes = 45,
+  kTextButtonNo = 46,
+  kTextBoxWarning = 47,
+  kTextBoxError = 48,
+  kTextBoxInformation = 49,
 };
 
 // Dialog template IDs.

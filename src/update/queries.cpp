@@ -10,6 +10,12 @@
 #include "ui/host.h"
 #include "ui/placement.h"
 
+#ifndef UPDATER_FIRMWARE_VERSION
+#error "UPDATER_FIRMWARE_VERSION names the version of the embedded image; the build defines it."
+#endif
+
+const char* const UPDATE_DATA_VERSION = UPDATER_FIRMWARE_VERSION;
+
 namespace {
 
 constexpr int kVersionTries = 30;

@@ -5,8 +5,9 @@
 #include "device/link.h"
 #include "ui/window.h"
 
-// The version of the firmware image the updater carries.
-inline constexpr const char* UPDATE_DATA_VERSION = "V2.60a-3";
+// The version of the firmware image the updater carries, given to the build
+// together with the image.
+extern const char* const UPDATE_DATA_VERSION;
 
 // 1 when the device reports ready; else shows the update-error box, owned by
 // window, and gives 0.

@@ -11,6 +11,7 @@
 #include "app/instance_guard.h"
 #include "support/logind_mock.h"
 #include "support/run_program.h"
+#include "update/queries.h"
 #include "support/runtime_dir.h"
 
 namespace {
@@ -153,6 +154,36 @@ TEST(UpdaterSim, OptionsOnTheCommandLine) {
   EXPECT_EQ(other.exitCode, 0) << other.out;
 }
 
+TEST(UpdaterSim, TheTerminalsWordsFollowTheLocaleInItsCharacterSet) {
+  testing_support::PrivateRuntimeDir dir;
+  struct Case {
+    const char* locale;
+    const char* heading;  // the start of the precautions page, as the terminal receives it
+    const char* buttons;
+    const char* box;
+  };
+  const Case cases[] = {
+      {"de_DE.UTF-8", "M\xc3\xb6" "chten Sie", "[n] Weiter  [c] Abbrechen\n", "[y] Ja  [n] Nein\n"},
+      {"de_DE.ISO-8859-1", "M\xf6" "chten Sie", "[n] Weiter  [c] Abbrechen\n", "[y] Ja  [n] Nein\n"},
+      {"ja_JP.UTF-8", "5100P\n\xe3\x83\xa1\xe3\x82\xa4", "[n] \xe6\xac\xa1\xe3\x81\xb8  [c] \xe3\x82\xad", "[y] \xe3\x81\xaf"},
+      // A terminal that cannot show the language's letters shows a stand-in for each.
+      {"ja_JP.ISO-8859-1", "5100P\n??", "[n] ??  [c] ?????\n", "[y] ??  [n] ???\n"},
+      {"C", "Do you want", "[N]ext  [C]ancel\n", "[Y]es  [N]o\n"},
+  };
+  for (const Case& c : cases) {
+    testing_support::ProgramRun run;
+    run.program = UPDATER_SIM_PATH;
+    run.scenario = "clock=fast";
+    run.input = "c\ny\n";
+    run.locale = c.locale;
+    Outcome outcome = testing_support::RunProgram(run);
+    EXPECT_EQ(outcome.exitCode, 255) << c.locale;
+    for (const char* piece : {c.heading, c.buttons, c.box}) {
+      EXPECT_TRUE(Contains(outcome.out, piece)) << c.locale << ": " << piece << "\n" << outcome.out;
+    }
+  }
+}
+
 TEST(UpdaterSim, RefusesABadScenarioBeforeAnythingElse) {
   testing_support::PrivateRuntimeDir dir;
   const std::pair<const char*, const char*> cases[] = {
@@ -172,15 +203,42 @@ TEST(UpdaterSim, RefusesABadScenarioBeforeAnythingElse) {
   }
 }
 
-TEST(UpdaterSim, ASecondCopyExitsAtOnceAndSilently) {
+TEST(UpdaterSim, ASecondCopyExitsAtOnceSayingSoOnStandardError) {
   testing_support::PrivateRuntimeDir dir;
   InstanceMutex first = TakeInstanceMutex();
   ASSERT_NE(first, kNoInstanceMutex);
   Outcome outcome = Start(UPDATER_SIM_PATH, "device=absent");
   EXPECT_EQ(outcome.exitCode, 0);
   EXPECT_EQ(outcome.out, "");
-  EXPECT_EQ(outcome.err, "");
+  EXPECT_EQ(outcome.err,
+            "updater: another copy of the updater is already running; this one leaves without doing anything.\n");
   ReleaseInstanceMutex(first);
+}
+
+TEST(UpdaterSim, HelpAndVersionAloneAnswerOnStandardOutput) {
+  testing_support::PrivateRuntimeDir dir;
+  const std::string version = std::string("norva-mz5100p-updater 2.5.3.0\nMaster controller firmware carried: ") +
+                              UPDATE_DATA_VERSION + " (development image, for the simulated device only)\n";
+  for (const char* program : {UPDATER_PATH, UPDATER_SIM_PATH}) {
+    // Before the scenario is read: a refused one does not stop them.
+    Outcome help = Start(program, "colour=blue", "", {"--help"});
+    EXPECT_EQ(help.exitCode, 0) << program << help.err;
+    EXPECT_EQ(help.err, "");
+    for (const char* piece : {"Usage: updater", " [/R] [/C]\n", "  /R ", "  /C ", "LC_MESSAGES", "  255 ", "  2 ",
+                              "60-updater-device.rules", "as root"}) {
+      EXPECT_TRUE(Contains(help.out, piece)) << piece << "\n" << help.out;
+    }
+    Outcome shown = Start(program, nullptr, "", {"--version"});
+    EXPECT_EQ(shown.exitCode, 0);
+    EXPECT_EQ(shown.out, version);
+    EXPECT_EQ(shown.err, "");
+  }
+  // Anywhere else, or in other letters, they are words of the wizard's command line.
+  for (std::vector<std::string> args : {std::vector<std::string>{"--version", "/R"}, {"--HELP"}, {"-h"}}) {
+    Outcome outcome = Start(UPDATER_SIM_PATH, "clock=fast", "", args);
+    EXPECT_EQ(outcome.exitCode, 255) << args[0];
+    EXPECT_TRUE(Contains(outcome.out, "Read the following contents")) << args[0];
+  }
 }
 
 TEST(Updater, TheLinuxProgramWithoutADeviceShowsTheConnectionError) {

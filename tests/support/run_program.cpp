@@ -63,9 +63,8 @@ ProgramOutcome RunProgram(const ProgramRun& run) {
     ::close(in[1]);
     if (run.scenario) ::setenv("UPDATER_SIMULATE", run.scenario->c_str(), 1);
     else ::unsetenv("UPDATER_SIMULATE");
-    ::setenv("LANG", "C", 1);
-    ::unsetenv("LC_ALL");
-    ::unsetenv("LC_MESSAGES");
+    ::setenv("LANG", run.locale.c_str(), 1);
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LC_CTYPE"}) ::unsetenv(variable);
     if (run.runAs) {
       // The other user keeps the instance mark in its own place.
       ::unsetenv("XDG_RUNTIME_DIR");

@@ -24,6 +24,7 @@ struct ProgramRun {
   std::vector<std::string> args;
   std::string input;
   std::optional<std::string> scenario;  // UPDATER_SIMULATE; unset when none
+  std::string locale = "C";             // LANG; the other locale variables are unset
   std::optional<uid_t> runAs;           // another user (and that user's group), for root only
   int limitSeconds = 120;               // then the program is killed
   std::vector<OnOutput> steps;
@@ -35,7 +36,7 @@ struct ProgramOutcome {
   std::string out, err;
 };
 
-// Runs the program in the C locale and waits for it.
+// Runs the program in its locale and waits for it.
 ProgramOutcome RunProgram(const ProgramRun& run);
 
 // Whether users other than the file's owner may run the file: it and every

@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "resources/language.h"
 #include "resources/resources.h"
 
 namespace {
@@ -18,9 +19,14 @@ constexpr int kBar = 1003;
 constexpr int kPercent = 1008;
 constexpr int kPopupText = 1010;
 
-// A terminal whose keyboard is a script and whose screen is a string.
+// A terminal whose keyboard is a script and whose screen is a string, in a
+// language (English unless told).
 struct Terminal {
-  explicit Terminal(const std::string& input, bool isTerminal = false) : in(input), host(in, out, isTerminal) {}
+  explicit Terminal(const std::string& input, bool isTerminal = false, int language = res::kEnglish)
+      : in(input), host(in, out, isTerminal) {
+    res::SetCurrentLanguage(language);
+  }
+  ~Terminal() { res::SetCurrentLanguage(0); }
   std::istringstream in;
   std::ostringstream out;
   TerminalHost host;
@@ -38,6 +44,7 @@ struct BoxCase {
   const char* input;
   int answer;
   std::string shown;
+  int language = res::kEnglish;
 };
 
 const BoxCase kBoxCases[] = {
@@ -69,6 +76,12 @@ const BoxCase kBoxCases[] = {
      Box("NORVA TELIX MZ 5100P", "Quit?\n[O]K  [C]ancel > [O]K  [C]ancel > ")},
     {"TerminalEndsThePromptLineAtEndOfInput", true, kBoxYesNo, "Quit?", "", kAnswerNo,
      Box("NORVA TELIX MZ 5100P", "Quit?\n[Y]es  [N]o > \n")},
+    // In every language the letters typed stay those of the English buttons.
+    {"GermanWordsWithTheSameLetters", false, kBoxYesNo | kBoxIconWarning, "Starten?", "j\ny\n", kAnswerYes,
+     Box("NORVA TELIX MZ 5100P - Warnung", "Starten?\n[y] Ja  [n] Nein\n[y] Ja  [n] Nein\n"), 1031},
+    {"JapaneseOkCancel", false, kBoxOkCancel | kBoxIconError, "E", "c\n", kAnswerCancel,
+     Box("NORVA TELIX MZ 5100P - \xe3\x82\xa8\xe3\x83\xa9\xe3\x83\xbc",
+         "E\n[o] OK  [c] \xe3\x82\xad\xe3\x83\xa3\xe3\x83\xb3\xe3\x82\xbb\xe3\x83\xab\n"), 1041},
 };
 
 void PrintTo(const BoxCase& c, std::ostream* os) { *os << c.name; }
@@ -77,7 +90,7 @@ class MessageBoxes : public testing::TestWithParam<BoxCase> {};
 
 TEST_P(MessageBoxes, PrintTheBoxAndReadTheAnswer) {
   const BoxCase& c = GetParam();
-  Terminal terminal(c.input, c.isTerminal);
+  Terminal terminal(c.input, c.isTerminal, c.language);
   EXPECT_EQ(terminal.host.ShowMessageBox(kNoWindow, c.text, c.flags), c.answer);
   EXPECT_EQ(terminal.out.str(), c.shown);
 }

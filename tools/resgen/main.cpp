@@ -16,8 +16,14 @@
 namespace {
 
 constexpr size_t kDevelopmentImageSize = 1399240;
-const std::set<int> kTextIds = {1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 13, 14, 16, 18, 19, 20,
-                                21, 22, 23, 24, 25, 26, 27, 28, 31, 33, 34, 35};
+const std::set<int> kTextIds = {1,  2,  3,  4,  5,  6,  7,  8,  9,  12, 13, 14, 16, 18, 19, 20, 21, 22,
+                                23, 24, 25, 26, 27, 28, 31, 33, 34, 35, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49};
+
+// Whether the label of a terminal button shows its letter in brackets, in either case.
+bool ShowsKey(const std::string& label, char key) {
+  const char upper = static_cast<char>(key - 'a' + 'A');
+  return label.find({'[', key, ']'}) != std::string::npos || label.find({'[', upper, ']'}) != std::string::npos;
+}
 
 bool WriteIfChanged(const std::string& path, const std::string& content) {
   std::ifstream old(path, std::ios::binary);
@@ -37,6 +43,13 @@ bool CheckTexts(const std::vector<resgen::Language>& languages, std::string& err
       ids.insert(id);
     }
     if (error.empty() && ids != kTextIds) error = language.textFile + ": the string IDs differ from the program's";
+    for (int i = 0; error.empty() && resgen::kButtonKeys[i]; ++i) {
+      int id = resgen::kFirstTerminalText + i;
+      if (!ShowsKey(language.texts.at(id), resgen::kButtonKeys[i])) {
+        error = language.textFile + ": text " + std::to_string(id) + " must show the letter [" +
+                resgen::kButtonKeys[i] + "] that is typed for it";
+      }
+    }
     if (!error.empty()) return false;
   }
   return true;

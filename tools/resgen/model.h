@@ -35,6 +35,14 @@ struct Dialog {
   std::vector<Control> controls;
 };
 
+// Texts from this ID on are the terminal's own words: written into the tables of
+// the Linux program only, never into the Windows string tables.
+inline constexpr int kFirstTerminalText = 40;
+inline constexpr int kTextSlots = 50;  // string IDs 0 to 49
+// The terminal's buttons, from kFirstTerminalText on, and the letter typed for
+// each; every language shows that letter in brackets in the button's label.
+inline constexpr char kButtonKeys[] = "nbfcoyn";
+
 struct Images {
   std::string boot, temp, main;  // paths; empty when the program carries none
 };

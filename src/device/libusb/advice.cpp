@@ -18,8 +18,9 @@ std::string AdviceText(Advice advice, const std::string& deviceFile) {
   switch (advice) {
     case Advice::Permission:
       return "updater: the device (USB FA17:0C3E) is attached, but this user may not open it.\n"
-             "  Install the device rule with `sudo make install` in the updater's source folder,\n"
-             "  then unplug the device and plug it in again; or run the updater as root.\n";
+             "  Install the updater's package, which brings the device rule (or, built from source,\n"
+             "  `sudo make install`), then unplug the device and plug it in again; or run the\n"
+             "  updater as root.\n";
     case Advice::Confinement:
       return "updater: the device (USB FA17:0C3E) is attached, but the system does not permit opening " +
              deviceFile +

@@ -1,13 +1,18 @@
 #include "ui/posix/terminal_host.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <iostream>
 
 #include "resources/layout.h"
+#include "resources/resources.h"
+
+std::string TerminalWord(int textId) {
+  char text[res::kTextBufferSize];
+  res::LoadText(textId, text, sizeof text);
+  return text;
+}
 
 namespace {
 
@@ -19,19 +24,33 @@ constexpr std::string_view kClearToEnd = "\x1b[K";
 constexpr int kPercentText = 1008;  // the percentage text of the progress dialog
 constexpr int kBarCells = 20;
 
+// The buttons of a box: the letter typed for each, the same in every language,
+// and its label in the user's language, which shows that letter.
 struct BoxButtons {
   struct Choice {
     char key;
     int answer;
+    int label;  // text ID
   };
-  std::string_view prompt;
   std::array<Choice, 2> choices;
+  int count;
   int negative;  // the answer at the end of input
 };
 
-constexpr BoxButtons kOk{"[O]K", {{{'o', kAnswerOk}, {'o', kAnswerOk}}}, kAnswerOk};
-constexpr BoxButtons kOkCancel{"[O]K  [C]ancel", {{{'o', kAnswerOk}, {'c', kAnswerCancel}}}, kAnswerCancel};
-constexpr BoxButtons kYesNo{"[Y]es  [N]o", {{{'y', kAnswerYes}, {'n', kAnswerNo}}}, kAnswerNo};
+constexpr BoxButtons kOk{{{{'o', kAnswerOk, res::kTextButtonOk}, {'o', kAnswerOk, res::kTextButtonOk}}}, 1, kAnswerOk};
+constexpr BoxButtons kOkCancel{
+    {{{'o', kAnswerOk, res::kTextButtonOk}, {'c', kAnswerCancel, res::kTextButtonCancel}}}, 2, kAnswerCancel};
+constexpr BoxButtons kYesNo{
+    {{{'y', kAnswerYes, res::kTextButtonYes}, {'n', kAnswerNo, res::kTextButtonNo}}}, 2, kAnswerNo};
+
+std::string PromptOf(const BoxButtons& buttons) {
+  std::string prompt;
+  for (int i = 0; i < buttons.count; ++i) {
+    if (i > 0) prompt += "  ";
+    prompt += TerminalWord(buttons.choices[i].label);
+  }
+  return prompt;
+}
 
 const BoxButtons& ButtonsOf(uint32_t flags) {
   switch (flags & kBoxButtonsMask) {
@@ -53,11 +72,11 @@ int AnswerTo(const BoxButtons& buttons, std::string_view line) {
   return 0;
 }
 
-std::string_view IconWord(uint32_t flags) {
+std::string IconWord(uint32_t flags) {
   switch (flags & kBoxIconMask) {
-    case kBoxIconError: return "Error";
-    case kBoxIconWarning: return "Warning";
-    case kBoxIconInformation: return "Information";
+    case kBoxIconError: return TerminalWord(res::kTextBoxError);
+    case kBoxIconWarning: return TerminalWord(res::kTextBoxWarning);
+    case kBoxIconInformation: return TerminalWord(res::kTextBoxInformation);
     default: return {};
   }
 }
@@ -257,7 +276,7 @@ int TerminalHost::AskBox(Window, const std::string& text, uint32_t flags) {
   {
     std::lock_guard lock(outMutex_);
     std::string title = kDeviceTitle;
-    if (std::string_view icon = IconWord(flags); !icon.empty()) title.append(" - ").append(icon);
+    if (std::string icon = IconWord(flags); !icon.empty()) title.append(" - ").append(icon);
     WriteLines(kRule);
     WriteLines(title);
     WriteLines(PlainLines(text));
@@ -279,8 +298,9 @@ void TerminalHost::Prompt(std::string_view buttons) {
 
 int TerminalHost::ReadAnswer(uint32_t flags) {
   const BoxButtons& buttons = ButtonsOf(flags);
+  const std::string prompt = PromptOf(buttons);
   for (;;) {
-    Prompt(buttons.prompt);
+    Prompt(prompt);
     std::string line;
     if (!std::getline(in_, line)) break;
     if (int answer = AnswerTo(buttons, line)) return answer;
@@ -307,8 +327,4 @@ char TerminalHost::ChooseKey(std::string_view prompt, std::string_view keys) {
     out_ << '\n' << std::flush;
   }
   return 0;
-}
-
-std::unique_ptr<TerminalHost> MakeConsoleHost() {
-  return std::make_unique<TerminalHost>(std::cin, std::cout, isatty(STDOUT_FILENO) == 1);
 }

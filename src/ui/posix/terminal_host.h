@@ -68,5 +68,10 @@ class TerminalHost : public LayoutHost {
   Window openBar_ = kNoWindow;  // the window whose bar line the cursor is on
 };
 
-// The host of the Linux program: standard input and output.
-std::unique_ptr<TerminalHost> MakeConsoleHost();
+// The text of id in the user's language: the terminal's words (res::kTextButtonNext
+// and on).
+std::string TerminalWord(int textId);
+
+// Standard output of the Linux program, in the character set of the terminal's
+// locale (console_host.cpp).
+std::ostream& ConsoleOutput();

@@ -2,18 +2,21 @@
 
 #include <string>
 
+#include "resources/resources.h"
+
 std::optional<WizardUser::Button> TerminalWizardUser::Choose(Window, intptr_t offered) {
   std::string prompt, keys;
-  auto offer = [&](bool on, const char* label, char key) {
+  // The letters are the same in every language; each label shows its own.
+  auto offer = [&](bool on, int label, char key) {
     if (!on) return;
     if (!prompt.empty()) prompt += "  ";
-    prompt += label;
+    prompt += TerminalWord(label);
     keys += key;
   };
-  offer(offered & kButtonBack, "[B]ack", 'b');
-  offer(offered & kButtonNext, "[N]ext", 'n');
-  offer(offered & kButtonFinish, "[F]inish", 'f');
-  offer(true, "[C]ancel", 'c');
+  offer(offered & kButtonBack, res::kTextButtonBack, 'b');
+  offer(offered & kButtonNext, res::kTextButtonNext, 'n');
+  offer(offered & kButtonFinish, res::kTextButtonFinish, 'f');
+  offer(true, res::kTextButtonCancel, 'c');
   switch (terminal_.ChooseKey(prompt, keys)) {
     case 'b': return Button::Back;
     case 'n': return Button::Next;

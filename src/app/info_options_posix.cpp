@@ -1,0 +1,93 @@
+#include "app/info_options.h"
+
+#include <cstring>
+#include <span>
+#include <string_view>
+
+#include "resources/resources.h"
+#include "update/queries.h"
+
+#ifndef UPDATER_VERSION
+#error "UPDATER_VERSION names the program's version; the build defines it."
+#endif
+
+namespace {
+
+constexpr std::string_view kInstalledName = "norva-mz5100p-updater";
+constexpr std::string_view kDevelopmentMark = "DEVELOPMENT FIRMWARE IMAGE";
+
+// What follows the usage line of --help.
+constexpr const char* kHelpBody =
+    "Updates the firmware of the master controller of the NORVA TELIX MZ 5100P\n"
+    "multifunction device (printer, scanner, fax) connected over USB. A wizard on\n"
+    "the terminal finds the device, compares its firmware version with the one this\n"
+    "program carries, sends the new firmware, waits while the device writes it and\n"
+    "asks you to switch the device off and on. Answer by typing the letter shown\n"
+    "beside each button.\n"
+    "\n"
+    "Options (/R and /C in either case, anywhere on the command line; --help and\n"
+    "--version only as the one word of the command line):\n"
+    "  /R         write the firmware even when the device already holds the same\n"
+    "             or a newer version (no version check)\n"
+    "  /C         turn off the compatibility check and the version check\n"
+    "  --help     show this help and exit\n"
+    "  --version  show the program's version and the firmware version it carries,\n"
+    "             and exit\n"
+    "\n"
+    "Language: the texts follow LC_ALL, then LC_MESSAGES, then LANG (the first that\n"
+    "is set); 19 languages, English for any other.\n"
+    "\n"
+    "Exit status:\n"
+    "  0    the update finished, the device already holds the same or newer\n"
+    "       firmware, its version could not be read, or another copy of the\n"
+    "       program is running (this copy then leaves at once)\n"
+    "  255  you quit, the device was not ready, the firmware does not suit the\n"
+    "       device, you refused the start warning, or the update failed\n"
+    "  2    the program could not start: USB access through libusb failed, or\n"
+    "       (updater-sim) the simulated device's scenario UPDATER_SIMULATE was refused\n"
+    "\n"
+    "Access to the device: the udev rule 60-updater-device.rules, installed with\n"
+    "the program, lets the user at the seat and the group plugdev open the device.\n"
+    "Unplug the device and plug it in again after installing. If the program says\n"
+    "that the device is attached but may not be opened, install the rule (or the\n"
+    "package) and replug the device, or run the program as root.\n";
+
+std::string_view LastPathElement(const char* path) {
+  std::string_view name = path && *path ? path : kInstalledName;
+  size_t slash = name.rfind('/');
+  return slash == std::string_view::npos ? name : name.substr(slash + 1);
+}
+
+// Whether the program carries the image its build generates for the simulated
+// device and the tests, rather than a release's firmware.
+bool CarriesDevelopmentImage() {
+  std::span<const uint8_t> image = res::FirmwareImage(2);
+  return image.size() >= kDevelopmentMark.size() &&
+         std::memcmp(image.data(), kDevelopmentMark.data(), kDevelopmentMark.size()) == 0;
+}
+
+}  // namespace
+
+bool AnswerInfoRequest(int argc, const char* const* argv, std::FILE* out, int& exitCode) {
+  if (argc != 2) return false;
+  std::string_view request = argv[1];
+  if (request == "--help") {
+    std::string_view name = LastPathElement(argv[0]);
+    std::fprintf(out, "Usage: %.*s [/R] [/C]\n  or:  %.*s --help | --version\n\n%s", static_cast<int>(name.size()),
+                 name.data(), static_cast<int>(name.size()), name.data(), kHelpBody);
+  } else if (request == "--version") {
+    std::fprintf(out, "%.*s %s\nMaster controller firmware carried: %s%s\n", static_cast<int>(kInstalledName.size()),
+                 kInstalledName.data(), UPDATER_VERSION, UPDATE_DATA_VERSION,
+                 CarriesDevelopmentImage() ? " (development image, for the simulated device only)" : "");
+  } else {
+    return false;
+  }
+  // A full disk or a closed pipe is an error, as with any program's output.
+  exitCode = std::fflush(out) == 0 && !std::ferror(out) ? 0 : 1;
+  return true;
+}
+
+void TellAnotherCopyRuns() {
+  std::fputs("updater: another copy of the updater is already running; this one leaves without doing anything.\n",
+             stderr);
+}
