@@ -59,8 +59,12 @@ bool PosixWizard::Activate(int index) {
     if (page.window == kNoWindow || !FrameAlive()) return false;
     host_.SetCaption(page.window, kDeviceTitle);
   }
-  // A page that refuses stays hidden, and the wizard stays as it was.
+  // A page that refuses stays hidden, and the wizard stays as it was. What the
+  // page posted on arrival is dispatched before it is drawn, as the system's
+  // messages are before its paint: a page that ended the wizard is never seen.
   if (Notify(index, kNotifySetActive) != 0 || !FrameAlive()) return false;
+  host_.DispatchPosted();
+  if (!FrameAlive()) return false;
   if (current_ >= 0 && current_ != index) host_.Show(pages_[static_cast<size_t>(current_)].window, false);
   current_ = index;
   host_.Show(page.window, true);
