@@ -24,11 +24,9 @@ struct Start {
   intptr_t param;
 };
 
-// The windows are Unicode windows, so every text shows in its own language
-// whatever the system's code page; the program's texts are UTF-8.
-
 // The one dialog procedure the system calls: it hands every message to the
-// portable procedure named at creation.
+// portable procedure named at creation. The dialogs are Unicode windows, so every
+// text shows in its own language whatever the system's code page.
 INT_PTR CALLBACK Dispatch(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     auto* start = reinterpret_cast<const Start*>(lParam);

@@ -45,7 +45,7 @@ DialogProc ProcFor(int templateId) {
 // message boxes and popups it raised meanwhile gone.
 constexpr UINT kSettledMessage = WM_APP + 0x120;
 
-// The wizard's Next and Finish buttons (PSBTN_NEXT and PSBTN_FINISH pressed).
+// The control IDs of the wizard's Next and Finish buttons.
 constexpr int kNextButtonId = 0x3024, kFinishButtonId = 0x3025;
 
 // Gives the focus to the button the page offers, Finish or else Next, which
