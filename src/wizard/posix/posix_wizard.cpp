@@ -48,7 +48,12 @@ intptr_t PosixWizard::Notify(int index, int32_t code) {
   NotifyHeader header{frame_, 0, static_cast<uint32_t>(code)};
   results_[page] = 0;
   intptr_t answer = pages_[static_cast<size_t>(index)].proc(page, kMsgNotify, 0, reinterpret_cast<intptr_t>(&header));
-  return answer ? results_[page] : 0;
+  intptr_t result = answer ? results_[page] : 0;
+  // A cancel or finish is refused by TRUE; a page move by -1 (another value
+  // names the page to go to).
+  bool refusesEnd = code == kNotifyQueryCancel || code == kNotifyWizFinish;
+  if (result != 0 && result != (refusesEnd ? kResultKeepWizard : kResultStay)) ++undocumented_;
+  return result;
 }
 
 bool PosixWizard::Activate(int index) {
