@@ -43,6 +43,7 @@ set(RES_OUT ${CMAKE_BINARY_DIR}/resources)
 set(RES_SOURCE ${PROJECT_SOURCE_DIR}/src/resources)
 file(GLOB RES_INPUTS CONFIGURE_DEPENDS ${RES_SOURCE}/text/*.txt)
 list(APPEND RES_INPUTS ${RES_SOURCE}/languages.txt ${RES_SOURCE}/layouts.txt ${RESGEN})
+set(RES_MANIFEST ${RES_SOURCE}/updater.manifest)
 set(RES_OUTPUTS ${RES_OUT}/updater.rc ${RES_OUT}/updater.ico ${RES_OUT}/resource_tables.cpp ${RES_OUT}/firmware_images.cpp)
 set(RES_IMAGES)
 foreach(image UPDATER_FIRMWARE_IMAGE UPDATER_FIRMWARE_BOOT_IMAGE UPDATER_FIRMWARE_TEMP_IMAGE)
@@ -75,4 +76,4 @@ add_custom_target(updater_resources DEPENDS ${RES_OUTPUTS})
 set_source_files_properties(${RES_OUT}/firmware_images.cpp PROPERTIES
   OBJECT_DEPENDS "${RES_MAIN_IMAGE};${RES_IMAGES}" GENERATED TRUE)
 set_source_files_properties(${RES_OUT}/updater.rc PROPERTIES
-  OBJECT_DEPENDS "${RES_OUT}/updater.ico;${RES_MAIN_IMAGE};${RES_IMAGES}" GENERATED TRUE)
+  OBJECT_DEPENDS "${RES_OUT}/updater.ico;${RES_MANIFEST};${RES_MAIN_IMAGE};${RES_IMAGES}" GENERATED TRUE)

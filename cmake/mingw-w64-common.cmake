@@ -1,6 +1,8 @@
 # Shared part of the two mingw-w64 toolchain files; MINGW_PREFIX names the target.
-find_program(MINGW_CXX NAMES ${MINGW_PREFIX}-g++-posix ${MINGW_PREFIX}-g++ REQUIRED)
-find_program(MINGW_CC NAMES ${MINGW_PREFIX}-gcc-posix ${MINGW_PREFIX}-gcc REQUIRED)
+# The win32 thread model: the posix one links a threads library that needs
+# functions Windows XP lacks (GetTickCount64), so the program would not load there.
+find_program(MINGW_CXX NAMES ${MINGW_PREFIX}-g++-win32 ${MINGW_PREFIX}-g++ REQUIRED)
+find_program(MINGW_CC NAMES ${MINGW_PREFIX}-gcc-win32 ${MINGW_PREFIX}-gcc REQUIRED)
 find_program(MINGW_RC NAMES ${MINGW_PREFIX}-windres REQUIRED)
 set(CMAKE_C_COMPILER ${MINGW_CC})
 set(CMAKE_CXX_COMPILER ${MINGW_CXX})

@@ -1,4 +1,4 @@
-# Cross build for 64-bit Windows with mingw-w64 (posix thread model).
+# Cross build for 64-bit Windows with mingw-w64 (win32 thread model).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(MINGW_PREFIX x86_64-w64-mingw32)

@@ -8,17 +8,31 @@ packages=(
   libusb-1.0-0-dev libumockdev-dev umockdev
   libgtest-dev libgmock-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
-  wine wine64 wine32:i386 xvfb xdotool imagemagick fonts-noto-cjk
+  wine wine64 wine32:i386 xvfb xdotool imagemagick fonts-noto-cjk locales
   clang libclang-rt-14-dev
   libsystemd-dev dbus python3-dbusmock
   dpkg-dev lintian
 )
 
+# Wine takes the program's language from the C library's locale, so the Wine
+# run's languages must exist as locales (a fresh machine has only C).
+make_locales() {
+  local name
+  for name in en_US de_DE ja_JP; do
+    locale -a 2>/dev/null | grep -qix "$name.utf-\?8" && continue
+    if [ "$(id -u)" -ne 0 ]; then
+      echo "Missing locale $name.UTF-8 (as root: localedef -i $name -f UTF-8 $name.UTF-8)" >&2
+      return 1
+    fi
+    localedef -i "$name" -c -f UTF-8 "$name.UTF-8" || true
+  done
+}
+
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+[ ${#missing[@]} -eq 0 ] && { make_locales; exit; }
 
 if [ "$(id -u)" -ne 0 ] || ! command -v apt-get >/dev/null; then
   echo "Missing packages: ${missing[*]}" >&2
@@ -35,3 +49,4 @@ if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures
 fi
 apt_get update -qq
 apt_get install -y -qq --no-install-recommends "${missing[@]}"
+make_locales

@@ -15,7 +15,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     std::fprintf(stderr, "%s\n", refusal.c_str());
     return 2;
   }
-  ::InitCommonControls();  // the progress bar and the wizard
+  // The progress bar; with the Common Controls 6 of the manifest InitCommonControls
+  // registers nothing.
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
+  ::InitCommonControlsEx(&controls);
   SessionGuardHost host;
   SetHost(&host);
   return RunProgram(commandLine);

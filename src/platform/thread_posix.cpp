@@ -1,3 +1,4 @@
+#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -13,5 +14,10 @@ bool StartWorker(WorkerRoutine routine, void* param) {
     return false;
   }
 }
+
+Mutex::Mutex() : lock_(new std::mutex) {}
+Mutex::~Mutex() { delete static_cast<std::mutex*>(lock_); }
+void Mutex::lock() { static_cast<std::mutex*>(lock_)->lock(); }
+void Mutex::unlock() { static_cast<std::mutex*>(lock_)->unlock(); }
 
 }  // namespace platform

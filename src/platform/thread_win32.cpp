@@ -28,4 +28,14 @@ bool StartWorker(WorkerRoutine routine, void* param) {
   return true;
 }
 
+Mutex::Mutex() : lock_(new CRITICAL_SECTION) { ::InitializeCriticalSection(static_cast<CRITICAL_SECTION*>(lock_)); }
+
+Mutex::~Mutex() {
+  ::DeleteCriticalSection(static_cast<CRITICAL_SECTION*>(lock_));
+  delete static_cast<CRITICAL_SECTION*>(lock_);
+}
+
+void Mutex::lock() { ::EnterCriticalSection(static_cast<CRITICAL_SECTION*>(lock_)); }
+void Mutex::unlock() { ::LeaveCriticalSection(static_cast<CRITICAL_SECTION*>(lock_)); }
+
 }  // namespace platform

@@ -1,14 +1,17 @@
 // Texts and images from the program's own resources, through the system's
 // loader, which picks the user's language.
+#include "platform/utf8_win32.h"
 #include "platform/win.h"
 #include "resources/resources.h"
 
 namespace res {
 
+// The text as stored (UTF-16), handed over as UTF-8: the ANSI loader would
+// convert it with the system's code page, which need not be the language's.
 int LoadText(int id, char* buffer, int size) {
-  if (size <= 0) return 0;
-  buffer[0] = '\0';
-  return ::LoadStringA(::GetModuleHandleA(nullptr), static_cast<UINT>(id), buffer, size);
+  const wchar_t* text = nullptr;
+  int length = ::LoadStringW(::GetModuleHandleW(nullptr), static_cast<UINT>(id), reinterpret_cast<LPWSTR>(&text), 0);
+  return platform::Narrow(text, length, buffer, size);
 }
 
 std::span<const uint8_t> FirmwareImage(int stage) {

@@ -56,17 +56,17 @@ void PostButtons(Window page, intptr_t buttons) {
   Host().Post(Host().Parent(page), kMsgSetWizardButtons, 0, buttons);
 }
 
-intptr_t Refuse(Window page) {
-  SetMessageResult(page, 1);
+intptr_t Answer(Window page, intptr_t result) {
+  SetMessageResult(page, result);
   return 1;
 }
 
-intptr_t AbortWizard(Window page) {
+intptr_t AbortWizard(Window page, intptr_t result) {
   Host().Post(page, WM_UPDATER_ABORT, 0, 0);
-  return Refuse(page);
+  return Answer(page, result);
 }
 
-intptr_t CloseWizard(Window page) {
+intptr_t CloseWizard(Window page, intptr_t result) {
   Host().Post(page, WM_UPDATER_CLOSE, 0, 0);
-  return Refuse(page);
+  return Answer(page, result);
 }

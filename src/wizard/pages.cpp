@@ -25,7 +25,7 @@ void ShowText(Window owner, int textId, uint32_t flags) {
   Host().ShowMessageBox(owner, text, flags);
 }
 
-intptr_t AnswerCancel(Window page) { return ConfirmQuit(page) ? 0 : Refuse(page); }
+intptr_t AnswerCancel(Window page) { return ConfirmQuit(page) ? 0 : Answer(page, kResultKeepWizard); }
 
 void SetVersionPageTexts(Window page, int headingId) {
   SetPageText(page, res::kControlHeading, headingId);
@@ -38,19 +38,21 @@ void SetVersionPageTexts(Window page, int headingId) {
 intptr_t ConfirmArrival(Window page) {
   DeviceLink* link = gDeviceLink;
   PostButtons(page, kButtonBack | kButtonNext);
-  if (!CheckDeviceStatus(page, link)) return AbortWizard(page);
-  if (!ReadFirmwareVersion(page, link)) return CloseWizard(page);
+  if (!CheckDeviceStatus(page, link)) return AbortWizard(page, kResultAccept);
+  if (!ReadFirmwareVersion(page, link)) return CloseWizard(page, kResultAccept);
   gStoredDecision = DecideUpdate(page);
-  if (gStoredDecision == kUpdateIncompatible) return AbortWizard(page);
-  if (gStoredDecision == kUpdateAlreadyCurrent) return CloseWizard(page);
+  if (gStoredDecision == kUpdateIncompatible) return AbortWizard(page, kResultAccept);
+  if (gStoredDecision == kUpdateAlreadyCurrent) return CloseWizard(page, kResultAccept);
   return 0;
 }
 
 intptr_t ConfirmNext(Window page) {
   char text[res::kTextBufferSize];
   res::LoadText(res::kTextStartWarning, text, sizeof text);
-  if (Host().ShowMessageBox(page, text, kBoxIconWarning | kBoxOkCancel) == kAnswerCancel) return AbortWizard(page);
-  if (!CheckDeviceStatus(page, gDeviceLink)) return AbortWizard(page);
+  if (Host().ShowMessageBox(page, text, kBoxIconWarning | kBoxOkCancel) == kAnswerCancel) {
+    return AbortWizard(page, kResultStay);
+  }
+  if (!CheckDeviceStatus(page, gDeviceLink)) return AbortWizard(page, kResultStay);
   intptr_t end = 0;
   if (gStoredDecision == kUpdateSinglePass) {
     end = Host().RunModal(res::kProgressDialogTemplate, page, SinglePassDialogProc, 0);
@@ -60,7 +62,7 @@ intptr_t ConfirmNext(Window page) {
   }
   if (end == -1) {
     ShowText(page, res::kTextUpdateError, kBoxOk | kBoxIconError);
-    return AbortWizard(page);
+    return AbortWizard(page, kResultStay);
   }
   return 0;
 }
@@ -93,7 +95,7 @@ intptr_t PrecautionsPage(Window page, uint32_t message, uintptr_t, intptr_t lPar
     case kNotifyWizNext:
       if (ProbeHardwareIdList(gDeviceLink)) return 0;
       ShowText(page, res::kTextConnectionError, kBoxOk | kBoxIconError);
-      return Refuse(page);
+      return Answer(page, kResultStay);
     case kNotifyQueryCancel:
       return AnswerCancel(page);
     default:

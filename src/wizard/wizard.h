@@ -16,9 +16,11 @@ void RunUpdateWizard(Window parent);
 // The quit question; 1 (and the result code -1) when the user confirms quitting.
 int ConfirmQuit(Window page);
 
-// Post the end messages to the page, give message result 1, and answer 1.
-intptr_t AbortWizard(Window page);
-intptr_t CloseWizard(Window page);
+// Post the end messages to the page and answer with the message result: on
+// arrival kResultAccept (the wizard window is destroyed when the message is
+// dispatched, before the page is drawn), on Next kResultStay.
+intptr_t AbortWizard(Window page, intptr_t result);
+intptr_t CloseWizard(Window page, intptr_t result);
 
 // The page procedures.
 intptr_t PrecautionsPage(Window page, uint32_t message, uintptr_t wParam, intptr_t lParam);
@@ -31,5 +33,5 @@ int32_t NotificationCode(intptr_t lParam);
 void SetPageText(Window page, int control, int textId);
 // Posts a button set to the wizard window.
 void PostButtons(Window page, intptr_t buttons);
-// Stores message result 1 and answers 1: the page refuses the change.
-intptr_t Refuse(Window page);
+// Stores the message result and answers 1.
+intptr_t Answer(Window page, intptr_t result);

@@ -44,5 +44,9 @@ enum class WizardEnd {
 // page places it; returns when the wizard window is gone.
 WizardEnd RunWizardSheet(Window parent, const WizardPage* pages, int count);
 
-// The message result a page gives with an answer of 1 (DWL_MSGRESULT).
+// The message result a page gives with an answer of 1 (DWL_MSGRESULT), with the
+// meanings the system documents for each notification.
 void SetMessageResult(Window page, intptr_t result);
+inline constexpr intptr_t kResultAccept = 0;       // kNotifySetActive: the page becomes current
+inline constexpr intptr_t kResultStay = -1;        // kNotifyWizNext, kNotifyWizBack: the page stays
+inline constexpr intptr_t kResultKeepWizard = 1;   // kNotifyQueryCancel: the cancel is refused

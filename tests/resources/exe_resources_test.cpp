@@ -99,6 +99,27 @@ TEST_P(ExeResources, CarriesTheFirmwareImageAndNoStagedImages) {
   }
 }
 
+// Without the manifest the system takes the program for an installer and asks
+// for administrator rights, and draws the wizard without visual styles.
+TEST_P(ExeResources, ManifestRunsAsInvokerOnEverySystemFromVistaWithStylesAndSystemDpi) {
+  const std::vector<const pe::Resource*> manifests = image().OfType(ResId::Id(24));  // RT_MANIFEST
+  ASSERT_EQ(Places(manifests), std::vector<std::string>{"1/0"});
+  const std::string text(manifests[0]->data.begin(), manifests[0]->data.end());
+  for (const char* part : {
+           "<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>",
+           "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+           "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>",
+           "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista
+           "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // 7
+           "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
+           "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
+           "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10 and 11
+       }) {
+    EXPECT_NE(text.find(part), std::string::npos) << part;
+  }
+  EXPECT_EQ(text.find("requireAdministrator"), std::string::npos);
+}
+
 INSTANTIATE_TEST_SUITE_P(Exes, ExeResources, testing::ValuesIn(ExePaths()), ExeLabel);
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "pe_resources.h"
 
+#include <cctype>
 #include <fstream>
 
 namespace pe {
@@ -9,6 +10,7 @@ constexpr std::uint16_t kDosMagic = 0x5A4D;      // "MZ"
 constexpr std::uint32_t kPeMagic = 0x00004550;   // "PE\0\0"
 constexpr std::uint16_t kPe32Magic = 0x10B;
 constexpr std::uint16_t kPe32PlusMagic = 0x20B;
+constexpr std::uint32_t kImportDirectoryIndex = 1;
 constexpr std::uint32_t kResourceDirectoryIndex = 2;
 constexpr std::uint32_t kHighBit = 0x80000000u;
 constexpr std::size_t kMaxEntries = 1 << 16;     // bounds the work on a hostile tree
@@ -83,6 +85,7 @@ struct PeImage::DirectoryPath {
 PeImage::PeImage(std::vector<std::uint8_t> file)
     : file_(std::make_shared<const std::vector<std::uint8_t>>(std::move(file))) {
   ParseHeaders();
+  if (import_rva_ != 0) ReadImports(import_rva_);
   has_resources_ = resource_rva_ != 0 || resource_size_ != 0;
   if (!has_resources_) return;
   Bytes tree = MapRva(resource_rva_, resource_size_, "resource directory");
@@ -124,7 +127,9 @@ void PeImage::ParseHeaders() {
   optional.Seek(pe32_plus_ ? 108 : 92);
   std::uint32_t directory_count = optional.U32();
   if (directory_count > kResourceDirectoryIndex) {
-    optional.Skip(8 * kResourceDirectoryIndex);
+    optional.Skip(8 * kImportDirectoryIndex);
+    import_rva_ = optional.U32();
+    optional.Skip(4);
     resource_rva_ = optional.U32();
     resource_size_ = optional.U32();
   }
@@ -138,6 +143,41 @@ void PeImage::ParseHeaders() {
     section.raw_offset = table.U32();
     table.Skip(16);
     sections_.push_back(section);
+  }
+}
+
+std::string PeImage::TextAt(std::uint32_t rva) const {
+  std::string text;
+  for (char c; (c = static_cast<char>(MapRva(rva, 1, "imported name")[0])) != 0; ++rva) {
+    if (text.size() == 512) throw FormatError("imported name without end");
+    text += c;
+  }
+  return text;
+}
+
+// The import directory: one 20-byte record a DLL, ended by a zeroed one; each
+// points to its list of functions, ended by a zero, each an ordinal (top bit
+// set) or the address of a hint and a name.
+void PeImage::ReadImports(std::uint32_t rva) {
+  const std::size_t width = pe32_plus_ ? 8 : 4;
+  for (;; rva += 20) {
+    ByteReader record(MapRva(rva, 20, "import record"));
+    std::uint32_t names = record.U32();
+    record.Skip(8);  // time stamp, forwarder chain
+    std::uint32_t dll_rva = record.U32(), addresses = record.U32();
+    if (dll_rva == 0) return;
+    std::string dll = TextAt(dll_rva);
+    for (char& c : dll) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (std::uint32_t entry = names ? names : addresses;; entry += static_cast<std::uint32_t>(width)) {
+      ByteReader slot(MapRva(entry, static_cast<std::uint32_t>(width), "import slot"));
+      std::uint64_t value = slot.U32();
+      if (pe32_plus_) value |= std::uint64_t{slot.U32()} << 32;
+      if (value == 0) break;
+      bool ordinal = (value >> (width * 8 - 1)) != 0;
+      imports_.push_back(dll + "!" + (ordinal ? "#" + std::to_string(value & 0xFFFF)
+                                              : TextAt(static_cast<std::uint32_t>(value) + 2)));
+      if (imports_.size() > 10000) throw FormatError("import list without end");
+    }
   }
 }
 

@@ -1,6 +1,7 @@
 // Reads the resource tree of a Windows executable (PE32 or PE32+): every leaf
-// of type -> name -> language with its data bytes. Every offset and size taken
-// from the file is checked; a malformed file gives FormatError.
+// of type -> name -> language with its data bytes, and the imported functions.
+// Every offset and size taken from the file is checked; a malformed file gives
+// FormatError.
 #pragma once
 
 #include <cstdint>
@@ -53,6 +54,10 @@ class PeImage {
   // searches them in (named entries first, names ascending, then ids ascending).
   const std::vector<std::string>& unsorted_directories() const { return unsorted_; }
 
+  // Every function the program imports, as "dll!Function" with the DLL's name in
+  // lower case ("dll!#7" for one imported by ordinal).
+  const std::vector<std::string>& imports() const { return imports_; }
+
   const Resource* Find(const ResId& type, const ResId& name, std::uint16_t language) const;
   std::vector<const Resource*> OfType(const ResId& type) const;
 
@@ -64,6 +69,8 @@ class PeImage {
 
   void ParseHeaders();
   Bytes MapRva(std::uint32_t rva, std::uint32_t size, const char* what) const;
+  void ReadImports(std::uint32_t rva);
+  std::string TextAt(std::uint32_t rva) const;
   void WalkDirectory(Bytes tree, std::uint32_t offset, int level, DirectoryPath& path);
   void AddLeaf(Bytes tree, std::uint32_t offset, const DirectoryPath& path);
 
@@ -71,9 +78,10 @@ class PeImage {
   std::vector<Section> sections_;
   std::vector<Resource> resources_;
   std::vector<std::string> unsorted_;
+  std::vector<std::string> imports_;
   bool pe32_plus_ = false;
   bool has_resources_ = false;
-  std::uint32_t resource_rva_ = 0, resource_size_ = 0;
+  std::uint32_t resource_rva_ = 0, resource_size_ = 0, import_rva_ = 0;
   std::size_t entries_seen_ = 0;
 };
 

@@ -75,6 +75,7 @@ class WizardWorld : public SimWorld {
   void TearDown() override {
     EXPECT_EQ(host.UnusedAnswers(), 0u) << "message boxes the run never showed";
     EXPECT_EQ(user.Unused(), 0u) << "buttons the run never asked for";
+    EXPECT_EQ(wizard.UndocumentedAnswers(), 0) << "notifications answered with values Windows reads otherwise";
     gUpdateState = nullptr;
     gDeviceLink = nullptr;
     SetWizardHost(nullptr);

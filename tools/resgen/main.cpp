@@ -99,7 +99,8 @@ int main(int argc, char** argv) {
   }
   bool ok = WriteIfChanged(out + "/updater.ico", resgen::IconFile()) &&
             WriteIfChanged(out + "/updater.rc",
-                           resgen::WindowsScript(languages, dialogs, out + "/updater.ico", images, version)) &&
+                           resgen::WindowsScript(languages, dialogs, out + "/updater.ico",
+                                                 source + "/updater.manifest", images, version)) &&
             WriteIfChanged(out + "/resource_tables.cpp", resgen::PosixTables(languages, dialogs)) &&
             WriteIfChanged(out + "/firmware_images.cpp", resgen::PosixImages(images));
   if (!ok) std::cerr << "resgen: cannot write into " << out << "\n";

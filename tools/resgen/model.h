@@ -53,7 +53,8 @@ bool ReadLayouts(const std::string& path, std::vector<Dialog>& dialogs, std::str
 
 // Writers.
 std::string WindowsScript(const std::vector<Language>& languages, const std::vector<Dialog>& dialogs,
-                          const std::string& iconPath, const Images& images, const std::string& version);
+                          const std::string& iconPath, const std::string& manifestPath, const Images& images,
+                          const std::string& version);
 std::string PosixTables(const std::vector<Language>& languages, const std::vector<Dialog>& dialogs);
 std::string PosixImages(const Images& images);
 std::string IconFile();

@@ -13,6 +13,7 @@
 #include "device/sim/controller.h"
 #include "device/sim/printer_class.h"
 #include "device/sim/scenario.h"
+#include "platform/thread.h"
 
 namespace sim {
 
@@ -89,7 +90,7 @@ class Bus {
                       uint32_t outSize, uint32_t* returned, uint64_t now);
   void Log(Call call);
 
-  mutable std::mutex mutex_;
+  mutable platform::Mutex mutex_;
   const Scenario scenario_;
   std::vector<std::unique_ptr<Controller>> controllers_;  // [0]: the device's own
   std::vector<Device> devices_;

@@ -11,6 +11,7 @@
 
 #include "device/driver.h"
 #include "device/sim/scenario.h"
+#include "platform/thread.h"
 
 namespace sim {
 
@@ -42,7 +43,7 @@ class Registry {
   bool Find(const std::string& path, size_t& key) const;
   void Add(const RegistryEntry& entry);
 
-  mutable std::mutex mutex_;
+  mutable platform::Mutex mutex_;
   std::vector<Key> keys_;  // keys_[0] is HKEY_LOCAL_MACHINE itself
   std::map<driver::RegistryKey, size_t> open_;
   driver::RegistryKey nextKey_ = 0x2000;

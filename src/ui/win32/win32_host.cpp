@@ -1,5 +1,8 @@
 #include "ui/win32/win32_host.h"
 
+#include <string>
+
+#include "platform/utf8_win32.h"
 #include "platform/win.h"
 
 static_assert(kMsgInitDialog == WM_INITDIALOG && kMsgCommand == WM_COMMAND && kMsgNotify == WM_NOTIFY);
@@ -22,35 +25,37 @@ struct Start {
 };
 
 // The one dialog procedure the system calls: it hands every message to the
-// portable procedure named at creation.
+// portable procedure named at creation. The dialogs are Unicode windows, so every
+// text shows in its own language whatever the system's code page.
 INT_PTR CALLBACK Dispatch(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     auto* start = reinterpret_cast<const Start*>(lParam);
-    ::SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(start->proc));
+    ::SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(start->proc));
     return start->proc(FromSystem(dialog), message, wParam, start->param);
   }
   if (message == kEndModalMessage) {
     ::EndDialog(dialog, static_cast<INT_PTR>(lParam));
     return TRUE;
   }
-  auto proc = reinterpret_cast<DialogProc>(::GetWindowLongPtrA(dialog, DWLP_USER));
+  auto proc = reinterpret_cast<DialogProc>(::GetWindowLongPtrW(dialog, DWLP_USER));
   return proc ? proc(FromSystem(dialog), message, wParam, lParam) : 0;
 }
 
 }  // namespace
 
 void Win32Host::SetText(Window dialog, int control, const char* text) {
-  ::SetDlgItemTextA(ToSystem(dialog), control, text);
+  ::SetDlgItemTextW(ToSystem(dialog), control, platform::Widen(text).c_str());
 }
 
 int Win32Host::GetText(Window dialog, int control, char* buffer, int size) {
   if (size <= 0) return 0;
-  buffer[0] = '\0';
-  return static_cast<int>(::GetDlgItemTextA(ToSystem(dialog), control, buffer, size));
+  std::wstring text(static_cast<size_t>(size), L'\0');
+  int length = static_cast<int>(::GetDlgItemTextW(ToSystem(dialog), control, text.data(), size));
+  return platform::Narrow(text.data(), length, buffer, size);
 }
 
 void Win32Host::SetProgress(Window dialog, int control, int position) {
-  ::SendDlgItemMessageA(ToSystem(dialog), control, kMsgSetProgress, static_cast<WPARAM>(position), 0);
+  ::SendDlgItemMessageW(ToSystem(dialog), control, kMsgSetProgress, static_cast<WPARAM>(position), 0);
 }
 
 void Win32Host::Show(Window window, bool visible) { ::ShowWindow(ToSystem(window), visible ? SW_SHOW : SW_HIDE); }
@@ -79,25 +84,25 @@ Size Win32Host::ScreenSize() {
 }
 
 int Win32Host::ShowMessageBox(Window owner, const char* text, uint32_t flags) {
-  return ::MessageBoxA(ToSystem(owner), text, kDeviceTitle, flags);
+  return ::MessageBoxW(ToSystem(owner), platform::Widen(text).c_str(), platform::Widen(kDeviceTitle).c_str(), flags);
 }
 
 Window Win32Host::CreateModeless(int templateId, Window owner, DialogProc proc, intptr_t param) {
   Start start{proc, param};
-  return FromSystem(::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), ToSystem(owner),
+  return FromSystem(::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), ToSystem(owner),
                                          Dispatch, reinterpret_cast<LPARAM>(&start)));
 }
 
 intptr_t Win32Host::RunModal(int templateId, Window owner, DialogProc proc, intptr_t param) {
   Start start{proc, param};
-  return ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), ToSystem(owner), Dispatch,
+  return ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), ToSystem(owner), Dispatch,
                            reinterpret_cast<LPARAM>(&start));
 }
 
 void Win32Host::EndModal(Window dialog, intptr_t result) {
-  ::PostMessageA(ToSystem(dialog), kEndModalMessage, 0, static_cast<LPARAM>(result));
+  ::PostMessageW(ToSystem(dialog), kEndModalMessage, 0, static_cast<LPARAM>(result));
 }
 
 void Win32Host::Post(Window window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-  ::PostMessageA(ToSystem(window), message, wParam, lParam);
+  ::PostMessageW(ToSystem(window), message, wParam, lParam);
 }

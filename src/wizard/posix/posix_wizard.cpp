@@ -48,7 +48,12 @@ intptr_t PosixWizard::Notify(int index, int32_t code) {
   NotifyHeader header{frame_, 0, static_cast<uint32_t>(code)};
   results_[page] = 0;
   intptr_t answer = pages_[static_cast<size_t>(index)].proc(page, kMsgNotify, 0, reinterpret_cast<intptr_t>(&header));
-  return answer ? results_[page] : 0;
+  intptr_t result = answer ? results_[page] : 0;
+  // A cancel or finish is refused by TRUE; a page move by -1 (another value
+  // names the page to go to).
+  bool refusesEnd = code == kNotifyQueryCancel || code == kNotifyWizFinish;
+  if (result != 0 && result != (refusesEnd ? kResultKeepWizard : kResultStay)) ++undocumented_;
+  return result;
 }
 
 bool PosixWizard::Activate(int index) {
@@ -59,8 +64,12 @@ bool PosixWizard::Activate(int index) {
     if (page.window == kNoWindow || !FrameAlive()) return false;
     host_.SetCaption(page.window, kDeviceTitle);
   }
-  // A page that refuses stays hidden, and the wizard stays as it was.
+  // A page that refuses stays hidden, and the wizard stays as it was. What the
+  // page posted on arrival is dispatched before it is drawn, as the system's
+  // messages are before its paint: a page that ended the wizard is never seen.
   if (Notify(index, kNotifySetActive) != 0 || !FrameAlive()) return false;
+  host_.DispatchPosted();
+  if (!FrameAlive()) return false;
   if (current_ >= 0 && current_ != index) host_.Show(pages_[static_cast<size_t>(current_)].window, false);
   current_ = index;
   host_.Show(page.window, true);

@@ -30,6 +30,9 @@ class PosixWizard {
   WizardPage AddPage(int templateId, DialogProc proc);
   WizardEnd Run(Window parent, const WizardPage* pages, int count);
   void SetMessageResult(Window page, intptr_t result);
+  // Answers whose message result the system's wizard would read otherwise than
+  // this one does (a page ID, or an undocumented value).
+  int UndocumentedAnswers() const { return undocumented_; }
 
  private:
   struct Page {
@@ -52,6 +55,7 @@ class PosixWizard {
   Window frame_ = kNoWindow;
   intptr_t buttons_ = 0;
   int current_ = -1;
+  int undocumented_ = 0;
 };
 
 // The wizard of the run, which the wizard-host functions use.

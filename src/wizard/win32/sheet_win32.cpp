@@ -1,7 +1,8 @@
 // The wizard on Windows: the system's property-sheet wizard.
 #include <cstddef>
+#include <string>
 
-
+#include "platform/utf8_win32.h"
 #include "platform/win.h"
 #include "resources/resources.h"
 #include "ui/window.h"
@@ -19,9 +20,10 @@ static_assert(sizeof(NotifyHeader) == sizeof(NMHDR) && offsetof(NotifyHeader, co
 namespace {
 
 // The page and sheet descriptions up to their header title and header bitmap:
-// 48 and 52 bytes on 32-bit Windows.
-constexpr UINT kPageSize = offsetof(PROPSHEETPAGEA, pszHeaderSubTitle) + sizeof(LPCSTR);
-constexpr UINT kSheetSize = offsetof(PROPSHEETHEADERA, hbmHeader) + sizeof(HBITMAP);
+// 48 and 52 bytes on 32-bit Windows. The Unicode forms, so that the pages are
+// Unicode windows and show every language whatever the system's code page.
+constexpr UINT kPageSize = offsetof(PROPSHEETPAGEW, pszHeaderSubTitle) + sizeof(LPCWSTR);
+constexpr UINT kSheetSize = offsetof(PROPSHEETHEADERW, hbmHeader) + sizeof(HBITMAP);
 static_assert(sizeof(void*) != 4 || (kPageSize == 48 && kSheetSize == 52));
 
 // The page procedures by template, for the one dialog procedure the system calls.
@@ -39,51 +41,93 @@ DialogProc ProcFor(int templateId) {
   return nullptr;
 }
 
+// Posted to a page once it has settled: its notification handled, and the
+// message boxes and popups it raised meanwhile gone.
+constexpr UINT kSettledMessage = WM_APP + 0x120;
+
+// The control IDs of the wizard's Next and Finish buttons.
+constexpr int kNextButtonId = 0x3024, kFinishButtonId = 0x3025;
+
+// Gives the focus to the button the page offers, Finish or else Next, which
+// makes it the default button: a page whose handler raised a message box or a
+// popup left the focus where the sheet cannot set the default, and Enter would
+// do nothing.
+void FocusOfferedButton(HWND page) {
+  HWND sheet = ::GetParent(page);
+  for (int id : {kFinishButtonId, kNextButtonId}) {
+    HWND button = ::GetDlgItem(sheet, id);
+    if (button && ::IsWindowVisible(button) && ::IsWindowEnabled(button)) {
+      ::SendMessageW(sheet, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(button), TRUE);
+      return;
+    }
+  }
+}
+
+// Whether the page stays current after this notification and its answer.
+bool Settles(LPARAM lParam, INT_PTR answer, HWND page) {
+  LONG_PTR result = answer ? ::GetWindowLongPtrW(page, DWLP_MSGRESULT) : 0;
+  switch (reinterpret_cast<const NMHDR*>(lParam)->code) {
+    case PSN_SETACTIVE: return result == kResultAccept;
+    case PSN_WIZNEXT:
+    case PSN_WIZBACK: return result == kResultStay;
+    default: return false;
+  }
+}
+
 INT_PTR CALLBACK PageDispatch(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
   Window window = reinterpret_cast<Window>(page);
   if (message == WM_INITDIALOG) {
     // The system hands the page its description; the template names the procedure.
-    auto* description = reinterpret_cast<const PROPSHEETPAGEA*>(lParam);
+    auto* description = reinterpret_cast<const PROPSHEETPAGEW*>(lParam);
     DialogProc proc = ProcFor(static_cast<int>(reinterpret_cast<uintptr_t>(description->pszTemplate)));
-    ::SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(proc));
+    ::SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(proc));
     return proc ? proc(window, message, wParam, lParam) : 0;
   }
-  auto proc = reinterpret_cast<DialogProc>(::GetWindowLongPtrA(page, DWLP_USER));
-  return proc ? proc(window, message, wParam, lParam) : 0;
+  if (message == kSettledMessage) {
+    FocusOfferedButton(page);
+    return TRUE;
+  }
+  auto proc = reinterpret_cast<DialogProc>(::GetWindowLongPtrW(page, DWLP_USER));
+  INT_PTR answer = proc ? proc(window, message, wParam, lParam) : 0;
+  // Posted after the button set the handler posted, so it comes after it; after
+  // an end message the wizard is gone and this is dropped with it.
+  if (message == WM_NOTIFY && Settles(lParam, answer, page)) ::PostMessageW(page, kSettledMessage, 0, 0);
+  return answer;
 }
 
 }  // namespace
 
 WizardPage CreateWizardPage(int templateId, DialogProc proc) {
   if (!ProcFor(templateId) && gPageProcCount < 8) gPageProcs[gPageProcCount++] = {templateId, proc};
-  PROPSHEETPAGEA page{};
+  static const std::wstring title = platform::Widen(kDeviceTitle);
+  PROPSHEETPAGEW page{};
   page.dwSize = kPageSize;
   page.dwFlags = PSP_USETITLE;
-  page.hInstance = ::GetModuleHandleA(nullptr);
-  page.pszTemplate = MAKEINTRESOURCEA(templateId);
-  page.pszTitle = kDeviceTitle;
+  page.hInstance = ::GetModuleHandleW(nullptr);
+  page.pszTemplate = MAKEINTRESOURCEW(templateId);
+  page.pszTitle = title.c_str();
   page.pfnDlgProc = PageDispatch;
   page.lParam = 0;
-  return reinterpret_cast<WizardPage>(::CreatePropertySheetPageA(&page));
+  return reinterpret_cast<WizardPage>(::CreatePropertySheetPageW(&page));
 }
 
 WizardEnd RunWizardSheet(Window parent, const WizardPage* pages, int count) {
-  HINSTANCE module = ::GetModuleHandleA(nullptr);
-  PROPSHEETHEADERA sheet{};
+  HINSTANCE module = ::GetModuleHandleW(nullptr);
+  PROPSHEETHEADERW sheet{};
   sheet.dwSize = kSheetSize;
   sheet.dwFlags = PSH_WIZARD | PSH_USEHICON;
   sheet.hwndParent = reinterpret_cast<HWND>(parent);
   sheet.hInstance = module;
   sheet.hIcon = static_cast<HICON>(
-      ::LoadImageA(module, MAKEINTRESOURCEA(res::kIconId), IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR));
+      ::LoadImageW(module, MAKEINTRESOURCEW(res::kIconId), IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR));
   sheet.pszCaption = nullptr;
   sheet.nPages = static_cast<UINT>(count);
   sheet.nStartPage = 0;
   sheet.phpage = const_cast<HPROPSHEETPAGE*>(reinterpret_cast<const HPROPSHEETPAGE*>(pages));
-  ::PropertySheetA(&sheet);
+  ::PropertySheetW(&sheet);
   return WizardEnd::Ended;
 }
 
 void SetMessageResult(Window page, intptr_t result) {
-  ::SetWindowLongPtrA(reinterpret_cast<HWND>(page), DWLP_MSGRESULT, result);
+  ::SetWindowLongPtrW(reinterpret_cast<HWND>(page), DWLP_MSGRESULT, result);
 }
