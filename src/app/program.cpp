@@ -4,19 +4,21 @@
 
 #include "app/instance_guard.h"
 #include "app/options.h"
-#include "device/link.h"
 #include "update/update_state.h"
 #include "wizard/wizard.h"
 
 int RunProgram(char* commandLine) {
-  InstanceMutex mutex = TakeInstanceMutex();
-  if (mutex == kNoInstanceMutex) return 0;  // another copy runs: leave at once, silently
-
   DeviceLink link{};
   link.transport = 1;
   link.secondPipe = 1;
   std::strcpy(link.deviceId, kHardwareIdList);
   link.dataPipe = 0;
+  return RunUpdater(link, commandLine);
+}
+
+int RunUpdater(DeviceLink& link, char* commandLine) {
+  InstanceMutex mutex = TakeInstanceMutex();
+  if (mutex == kNoInstanceMutex) return 0;  // another copy runs: leave at once, silently
 
   UpdateState state{};
   state.resultCode = 0;
@@ -26,6 +28,10 @@ int RunProgram(char* commandLine) {
 
   RunUpdateWizard(kNoWindow);
 
+  // The wizard has gone and with it every user of the device: an update's worker
+  // ends its dialog as its last step. The device is given back before the
+  // program ends.
+  CloseDevice(&link);
   ReleaseInstanceMutex(mutex);
   // The records end with this frame; nothing may reach them afterwards.
   gUpdateState = nullptr;
