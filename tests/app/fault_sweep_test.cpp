@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <map>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -148,35 +147,31 @@ class FaultAtEveryCall : public testing_support::SimWorld, public ::testing::Wit
       EXPECT_EQ(device->ImagesWritten(), 1);
       EXPECT_EQ(device->PowerCycles(), 1);
       EXPECT_EQ(device->Version(), "V2.60a-3");
-      ++endings["updated"];
     } else if (!e.resultHeading.empty()) {
-      // The device came back still running the firmware it had.
+      // Taken for back when one open failed, the device still runs the
+      // firmware it had: the result page says the update failed.
       EXPECT_EQ(e.resultHeading, Text(res::kTextUpdateError));
       EXPECT_EQ(e.code, -1);
-      ++endings["result page: not taken effect"];
+      EXPECT_EQ(device->PowerCycles(), 0);
     } else if (e.lastBox == Text(res::kTextVersionUnknown)) {
       EXPECT_EQ(e.lastBoxOwner, kConfirm);
       EXPECT_EQ(e.code, 0);
       EXPECT_TRUE(nothingSent);
-      ++endings["version unknown"];
     } else if (!e.found || e.lastBox == Text(res::kTextQuitQuestion)) {
       if (e.found) {
         EXPECT_EQ(e.firstBox, Text(res::kTextConnectionError));
       }
       EXPECT_EQ(e.code, -1);
       EXPECT_TRUE(nothingSent);
-      ++endings["not found"];
     } else {
       EXPECT_EQ(e.lastBox, Text(res::kTextUpdateError));
       EXPECT_EQ(e.lastBoxOwner, kConfirm);
       EXPECT_EQ(e.firstBox, Text(res::kTextStartWarning));
       EXPECT_EQ(e.code, -1);
-      ++endings["update error"];
     }
   }
 
   uint64_t elapsed = 0;
-  std::map<std::string, int> endings;
 };
 
 TEST_P(FaultAtEveryCall, EndsWithinItsBoundsAsSuccessOnlyWhenTheDeviceWasUpdated) {
@@ -192,10 +187,8 @@ TEST_P(FaultAtEveryCall, EndsWithinItsBoundsAsSuccessOnlyWhenTheDeviceWasUpdated
     longest = std::max(longest, elapsed);
     if (HasFailure()) break;  // one broken run says enough
   }
-  std::printf("[ sweep    ] %s: %d calls in a successful run; longest run %llu s of virtual time;", GetParam().name,
-              calls, static_cast<unsigned long long>(longest / 1000));
-  for (const auto& [ending, count] : endings) std::printf(" %s %d,", ending.c_str(), count);
-  std::printf("\n");
+  std::printf("[ sweep    ] %s: %d calls in a successful run; longest run %llu s of virtual time\n",
+              GetParam().name, calls, static_cast<unsigned long long>(longest / 1000));
 }
 
 INSTANTIATE_TEST_SUITE_P(Program, FaultAtEveryCall,
