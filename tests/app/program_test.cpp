@@ -82,7 +82,8 @@ TEST_F(ProgramRun, TheWireCarriesTheDevicesLiteralValues) {
   ASSERT_GE(requests.size(), 2u);
   EXPECT_EQ(requests[0], (std::array<uint32_t, 2>{7, 64}));
   EXPECT_EQ(requests[1], (std::array<uint32_t, 2>{5, 128}));
-  EXPECT_EQ(std::set(requests.begin(), requests.end()), (std::set<std::array<uint32_t, 2>>{{5, 128}, {6, 64}, {7, 64}}));
+  EXPECT_EQ(std::set(requests.begin(), requests.end()),
+            (std::set<std::array<uint32_t, 2>>{{5, 128}, {6, 64}, {7, 64}}));
 
   // The header as the device received it: 02 FF 04, zeros, the size least
   // significant byte first, zeros.

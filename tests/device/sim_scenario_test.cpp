@@ -72,8 +72,9 @@ TEST(SimScenario, AnEmptyTextGivesTheShippedDevice) {
 }
 
 TEST(SimScenario, EveryKeyIsRead) {
-  const Fields expected{false, 7,           {1, 2, 20}, 255,   "V9.99z-12345", "MZ  odd   text", "V3.00b-1", 4,
-                        {5, 50, 100, 255}, 3, 17, 1000000, Power::Never, 86400, 0,             true, true, {2, 5, 1, true}};
+  const Fields expected{false, 7,           {1, 2, 20}, 255,     "V9.99z-12345", "MZ  odd   text", "V3.00b-1", 4,
+                        {5, 50, 100, 255}, 3, 17,         1000000, Power::Never,   86400,            0,          true,
+                        true,              {2, 5, 1, true}};
   EXPECT_EQ(Parsed("device=absent;port=7;foreign=1,2,20;status=255;version=V9.99z-12345;"
                    "reply=MZ  odd   text;version-after=V3.00b-1;silent=4;progress=5,50,100,255;"
                    "fail-write=3;fail-call=17;leave-call=1000000;power=never;off-after=86400;on-after=0;clock=fast;"

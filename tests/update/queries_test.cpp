@@ -224,8 +224,8 @@ TEST_F(Queries, ProgressFollowsTheReadingsUntilOneHundredTheThirtyFirstZeroOrASt
       {"stalled after falling back", Join({{60}, Repeated(299, 40)}), false, 0, Join({{60}, Repeated(299, 40)}), 301,
        301000},
       // Slow progress is never cut off.
-      {"slow", Join({Repeated(300, 50), Repeated(300, 51), {100}}), false, 1, Join({Repeated(300, 50), Repeated(300, 51), {100}}),
-       601, 602000},
+      {"slow", Join({Repeated(300, 50), Repeated(300, 51), {100}}), false, 1,
+       Join({Repeated(300, 50), Repeated(300, 51), {100}}), 601, 602000},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
