@@ -34,14 +34,25 @@ void ShowAlreadyCurrent(Window page, const char* device, const char* update) {
   Host().ShowMessageBox(page, message, kBoxOk | kBoxIconInformation);
 }
 
-}  // namespace
-
-UpdateDecision DecideUpdate(Window page) {
-  char device[kVersionLimit], update[kVersionLimit];
+// The two versions shown on page, upper-cased for comparison.
+void ReadVersions(Window page, char (&device)[kVersionLimit], char (&update)[kVersionLimit]) {
   Host().GetText(page, res::kControlDeviceVersion, device, sizeof device);
   Host().GetText(page, res::kControlUpdateVersion, update, sizeof update);
   platform::UpperCaseInPlace(device);
   platform::UpperCaseInPlace(update);
+}
+
+}  // namespace
+
+bool DeviceVersionBehind(Window page) {
+  char device[kVersionLimit], update[kVersionLimit];
+  ReadVersions(page, device, update);
+  return platform::CompareText(update, device) > 0;
+}
+
+UpdateDecision DecideUpdate(Window page) {
+  char device[kVersionLimit], update[kVersionLimit];
+  ReadVersions(page, device, update);
 
   UpdateDecision result = kUpdateSinglePass;
   if (gUpdateState->compatibilityCheck) {

@@ -18,3 +18,8 @@ inline constexpr const char* THREE_STAGE_VERSION_LIMIT = "V2.00";
 // under the two checks of the update state. Refusals show their message, owned
 // by page, before they return.
 UpdateDecision DecideUpdate(Window page);
+
+// Whether the device's version (control 1002 of page) sorts below the update's
+// (1003), compared as DecideUpdate compares them: a device that reports such a
+// version after an update still runs firmware older than the image sent.
+bool DeviceVersionBehind(Window page);

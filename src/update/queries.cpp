@@ -20,6 +20,9 @@ namespace {
 
 constexpr int kVersionTries = 30;
 constexpr int kZeroReadingsAllowed = 30;
+// A device still writing reports a higher reading now and then; one that has
+// given none for this many polls (about five minutes) has stopped.
+constexpr int kPollsWithoutProgress = 300;
 constexpr uint32_t kPause = 1000;
 
 void ShowText(Window owner, int textId, uint32_t flags) {
@@ -81,12 +84,16 @@ int WaitForWriteProgress(Window dialog, DeviceLink* link) {
   res::LoadText(res::kTextOverwriting, text, sizeof text);
   Host().SetText(dialog, res::kControlHeading, text);
   int zeroReadings = 0;
+  int highest = 0, sinceHighest = 0;
   for (;;) {
     uint8_t reply[kProgressReplyLength] = {};
     // A failed request reads as 0.
     ControlRequest(link, REQ_GET_PROGRESS, 0, 0, kProgressReplyLength, reply);
     int percent = reply[kProgressByte];
-    if (percent == 0 && ++zeroReadings > kZeroReadingsAllowed) {
+    bool advanced = percent > highest;
+    if (advanced) highest = percent;
+    sinceHighest = advanced ? 0 : sinceHighest + 1;
+    if ((percent == 0 && ++zeroReadings > kZeroReadingsAllowed) || sinceHighest >= kPollsWithoutProgress) {
       platform::SleepMs(kPause);
       return 0;
     }

@@ -19,7 +19,8 @@ int CheckDeviceStatus(Window window, DeviceLink* link);
 int ReadFirmwareVersion(Window page, DeviceLink* link);
 
 // Polls the device's write progress once a second onto the progress dialog's
-// bar and percentage; 1 when it reports 100 or more, 0 at the 31st reading of 0.
+// bar and percentage; 1 when it reports 100 or more, 0 at the 31st reading of 0
+// or after 300 polls in a row without a new highest reading.
 int WaitForWriteProgress(Window dialog, DeviceLink* link);
 
 // Shows a percentage on the progress dialog's bar and beside it ("%d %").

@@ -138,7 +138,13 @@ intptr_t ResultPage(Window page, uint32_t message, uintptr_t, intptr_t lParam) {
   }
   if (message == kMsgNotify && NotificationCode(lParam) == kNotifySetActive) {
     PostButtons(page, kButtonFinish);
-    ReadFirmwareVersion(page, gDeviceLink);
+    // A device back from its power cycle with a version older than the image
+    // sent did not take the update: the page says so and the run fails. A
+    // version that could not be read is not taken for a failure.
+    if (ReadFirmwareVersion(page, gDeviceLink) && DeviceVersionBehind(page)) {
+      SetPageText(page, res::kControlHeading, res::kTextUpdateError);
+      gUpdateState->resultCode = -1;
+    }
   }
   return 0;
 }

@@ -25,6 +25,8 @@ struct Fields {
   int silent;
   std::vector<int> progress;
   int failWrite;
+  int failCall;
+  int leaveCall;
   Power power;
   int offAfter;
   int onAfter;
@@ -35,17 +37,19 @@ struct Fields {
 };
 
 Fields FieldsOf(const Scenario& s) {
-  return {s.devicePresent, s.port,     s.foreign,   s.status, s.version,  s.reply,   s.versionAfter, s.silent,
-          s.progress,      s.failWrite, s.power,    s.offAfter, s.onAfter, s.fastClock, s.printerPresent, s.system};
+  return {s.devicePresent, s.port,      s.foreign,  s.status,    s.version, s.reply,    s.versionAfter,
+          s.silent,        s.progress,  s.failWrite, s.failCall, s.leaveCall, s.power,  s.offAfter,
+          s.onAfter,       s.fastClock, s.printerPresent, s.system};
 }
 
 const Fields kShipped{true, 0, {}, 0, "V2.50a-3", std::nullopt, "V2.60a-3", 0, {0, 20, 40, 60, 80, 100},
-                      0,    Power::Auto, 3, 2, false, false, {2, 10, 0, true}};
+                      0,    0, 0, Power::Auto, 3, 2, false, false, {2, 10, 0, true}};
 
 void PrintTo(const Fields& f, std::ostream* out) {
   *out << "port " << f.port << ", status " << f.status << ", version " << f.version << ", reply "
        << f.reply.value_or("(none)") << ", after " << f.versionAfter << ", silent " << f.silent << ", fail-write "
-       << f.failWrite << ", power " << static_cast<int>(f.power) << ", off " << f.offAfter << ", on " << f.onAfter
+       << f.failWrite << ", fail-call " << f.failCall << ", leave-call " << f.leaveCall << ", power "
+       << static_cast<int>(f.power) << ", off " << f.offAfter << ", on " << f.onAfter
        << (f.devicePresent ? ", present" : ", absent") << (f.fastClock ? ", fast" : ", real")
        << (f.printerPresent ? ", printer" : ", no printer") << ", os " << f.system.platform << "/" << f.system.major
        << "." << f.system.minor << (f.system.readable ? "" : " unreadable");
@@ -68,11 +72,13 @@ TEST(SimScenario, AnEmptyTextGivesTheShippedDevice) {
 }
 
 TEST(SimScenario, EveryKeyIsRead) {
-  const Fields expected{false, 7,           {1, 2, 20}, 255,   "V9.99z-12345", "MZ  odd   text", "V3.00b-1", 4,
-                        {5, 50, 100, 255}, 3, Power::Never, 86400, 0,             true, true, {2, 5, 1, true}};
+  const Fields expected{false, 7,           {1, 2, 20}, 255,     "V9.99z-12345", "MZ  odd   text", "V3.00b-1", 4,
+                        {5, 50, 100, 255}, 3, 17,         1000000, Power::Never,   86400,            0,          true,
+                        true,              {2, 5, 1, true}};
   EXPECT_EQ(Parsed("device=absent;port=7;foreign=1,2,20;status=255;version=V9.99z-12345;"
                    "reply=MZ  odd   text;version-after=V3.00b-1;silent=4;progress=5,50,100,255;"
-                   "fail-write=3;power=never;off-after=86400;on-after=0;clock=fast;printer=present;os=5.1"),
+                   "fail-write=3;fail-call=17;leave-call=1000000;power=never;off-after=86400;on-after=0;clock=fast;"
+                   "printer=present;os=5.1"),
             expected);
 }
 
@@ -97,6 +103,8 @@ TEST(SimScenario, EachKeyAloneChangesOnlyItsField) {
       {"progress=100", [](Fields& f) { f.progress = {100}; }},
       {"progress=0,40,0,80,100", [](Fields& f) { f.progress = {0, 40, 0, 80, 100}; }},
       {"fail-write=1", [](Fields& f) { f.failWrite = 1; }},
+      {"fail-call=1", [](Fields& f) { f.failCall = 1; }},
+      {"leave-call=93", [](Fields& f) { f.leaveCall = 93; }},
       {"power=off", [](Fields& f) { f.power = Power::Off; }},
       {"power=auto", [](Fields&) {}},
       {"off-after=0", [](Fields& f) { f.offAfter = 0; }},
@@ -167,6 +175,9 @@ TEST(SimScenario, RefusedTextsNameTheirFaultAndLeaveTheScenarioAlone) {
       {"progress=256", "progress"},
       {"progress=0,50,", "progress"},
       {"fail-write=0", "fail-write"},
+      {"fail-call=0", "fail-call"},
+      {"leave-call=", "leave-call"},
+      {"leave-call=1000001", "leave-call"},
       {"power=sometimes", "power"},
       {"clock=slow", "clock"},
       {"link-ms=10001", "link-ms"},

@@ -53,6 +53,8 @@ TEST(UpdaterSim, AnswersOnStandardInputGiveTheExitCodes) {
       {"the start warning refused", "clock=fast", "n\nn\nc\n", 255, "will start"},
       {"the device not ready", "status=1;clock=fast", "n\no\n", 255, "Update Error"},
       {"the update failing", "fail-write=2;clock=fast", "n\nn\no\no\n", 255, "Update Error"},
+      {"the writing stalled", "progress=50;clock=fast", "n\nn\no\no\n", 255, "Update Error"},
+      {"back with the old firmware", "version-after=V2.50a-3;clock=fast", "n\nn\no\nf\n", 255, "Update Error"},
   };
   for (const Case& c : cases) {
     Outcome outcome = Start(UPDATER_SIM_PATH, c.scenario, c.input);

@@ -82,7 +82,9 @@ int TestHost::AskBox(Window owner, const std::string& text, uint32_t flags) {
       answers_.pop_front();
     }
   }
-  if (!scripted) {
+  if (!scripted && affirmative_) {
+    answer.first = (flags & kBoxButtonsMask) == kBoxYesNo ? kAnswerYes : kAnswerOk;
+  } else if (!scripted) {
     ADD_FAILURE() << "a message box the test did not expect: " << text;
     answer.first = (flags & kBoxButtonsMask) == kBoxYesNo ? kAnswerNo
                    : (flags & kBoxButtonsMask) == kBoxOkCancel ? kAnswerCancel

@@ -31,6 +31,9 @@ class TestHost : public LayoutHost {
  public:
   // One scripted answer; `before` runs first, as the user takes time to read.
   void Answer(int answer, std::function<void()> before = {});
+  // Boxes beyond the scripted answers get OK, or Yes to a question, instead of
+  // failing the test.
+  void AnswerAffirmatively() { affirmative_ = true; }
 
   std::vector<HostEvent> Events() const;
   std::vector<HostEvent> EventsOf(HostEvent::Kind kind) const;
@@ -58,6 +61,7 @@ class TestHost : public LayoutHost {
   std::vector<HostEvent> events_;
   std::deque<std::pair<int, std::function<void()>>> answers_;
   std::vector<std::pair<Window, int>> templates_;
+  bool affirmative_ = false;
 };
 
 // A message box as the user met it: its owner, flags, answer and text.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,8 +42,14 @@ class ScriptedUser : public WizardUser {
   void Press(std::initializer_list<std::optional<Button>> buttons) {
     for (const auto& button : buttons) script_.push_back(button);
   }
+  // Once the script has run out, the user chooses by the page (its template)
+  // and the buttons offered.
+  void Otherwise(std::function<std::optional<Button>(int page, intptr_t offered)> choose) {
+    otherwise_ = std::move(choose);
+  }
   std::optional<Button> Choose(Window page, intptr_t offered) override {
     host_.Note({HostEvent::Prompt, page, 0, {}, 0, offered});
+    if (script_.empty() && otherwise_) return otherwise_(host_.TemplateOf(page), offered);
     if (script_.empty()) {
       ADD_FAILURE() << "the wizard asked for a button the script does not give (page " << host_.TemplateOf(page) << ")";
       return std::nullopt;
@@ -59,6 +66,7 @@ class ScriptedUser : public WizardUser {
  private:
   TestHost& host_;
   std::deque<std::optional<Button>> script_;
+  std::function<std::optional<Button>(int, intptr_t)> otherwise_;
 };
 
 class WizardWorld : public SimWorld {

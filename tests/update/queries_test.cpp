@@ -193,7 +193,7 @@ void DeliverImage(DeviceLink* link) {
   ASSERT_EQ(WriteDevice(link, image, sizeof image), 1);
 }
 
-std::vector<int> Zeros(int count) { return std::vector<int>(count, 0); }
+std::vector<int> Repeated(int count, int reading = 0) { return std::vector<int>(count, reading); }
 
 std::vector<int> Join(std::initializer_list<std::vector<int>> parts) {
   std::vector<int> all;
@@ -201,7 +201,7 @@ std::vector<int> Join(std::initializer_list<std::vector<int>> parts) {
   return all;
 }
 
-TEST_F(Queries, ProgressFollowsTheReadingsUntilOneHundredOrTheThirtyFirstZero) {
+TEST_F(Queries, ProgressFollowsTheReadingsUntilOneHundredTheThirtyFirstZeroOrAStall) {
   struct Case {
     const char* what;
     std::vector<int> readings;
@@ -213,12 +213,19 @@ TEST_F(Queries, ProgressFollowsTheReadingsUntilOneHundredOrTheThirtyFirstZero) {
   };
   const Case cases[] = {
       {"up and down", {0, 40, 0, 80, 100}, false, 1, {0, 40, 0, 80, 100}, 5, 6000},
-      {"thirty zeros, then done", Join({Zeros(30), {100}}), false, 1, Join({Zeros(30), {100}}), 31, 32000},
-      {"the thirty-first zero, not in a row", Join({Zeros(10), {50}, Zeros(21)}), false, 0,
-       Join({Zeros(10), {50}, Zeros(20)}), 32, 32000},
+      {"thirty zeros, then done", Join({Repeated(30), {100}}), false, 1, Join({Repeated(30), {100}}), 31, 32000},
+      {"the thirty-first zero, not in a row", Join({Repeated(10), {50}, Repeated(21)}), false, 0,
+       Join({Repeated(10), {50}, Repeated(20)}), 32, 32000},
       {"above one hundred", {150}, false, 1, {150}, 1, 2000},
       {"done at once", {100}, false, 1, {100}, 1, 2000},
-      {"device gone", {100}, true, 0, Zeros(30), 31, 31000},
+      {"device gone", {100}, true, 0, Repeated(30), 31, 31000},
+      // No new highest reading for 300 polls: the device has stopped writing.
+      {"stalled", {50}, false, 0, Repeated(300, 50), 301, 301000},
+      {"stalled after falling back", Join({{60}, Repeated(299, 40)}), false, 0, Join({{60}, Repeated(299, 40)}), 301,
+       301000},
+      // Slow progress is never cut off.
+      {"slow", Join({Repeated(300, 50), Repeated(300, 51), {100}}), false, 1,
+       Join({Repeated(300, 50), Repeated(300, 51), {100}}), 601, 602000},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

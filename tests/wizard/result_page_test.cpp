@@ -77,17 +77,40 @@ TEST_F(ResultPageScenario, ShowsTheHeadingAndTheVersionsAfterTheUpdateWithFinish
   EXPECT_EQ(state.resultCode, 0);
 }
 
-TEST_F(ResultPageScenario, TheDeviceVersionIsTheOneTheDeviceReportsAfterItsRestart) {
+// The device's version is the one it reports after its restart. One that sorts
+// below the update's, as the decision compares, means the device did not take
+// the update: the page says so and the run fails.
+struct AfterRestart {
+  const char* name;
+  const char* version;
+  int heading;
+  int32_t resultCode;
+};
+
+void PrintTo(const AfterRestart& row, std::ostream* os) { *os << row.name; }
+
+class VersionAfterTheRestart : public ResultPageScenario, public ::testing::WithParamInterface<AfterRestart> {};
+
+TEST_P(VersionAfterTheRestart, IsShownAndDecidesTheOutcome) {
+  const AfterRestart& row = GetParam();
   sim::Scenario scenario;
-  scenario.versionAfter = "V2.59z-3";  // not what was sent
+  scenario.versionAfter = row.version;
   Start(scenario);
   RunToTheResultPage({Button::Finish});
-  EXPECT_EQ(LastText(res::kControlDeviceVersion), "V2.59z-3");
+  EXPECT_EQ(LastText(res::kControlHeading), Text(row.heading));
+  EXPECT_EQ(LastText(res::kControlDeviceVersion), row.version);
   EXPECT_EQ(LastText(res::kControlUpdateVersion), "V2.60a-3");
-  // No decision is taken on the result page: no message, and the run succeeds.
   EXPECT_EQ(Boxes(), (Shown{{Text(res::kTextStartWarning), kStartFlags}}));
-  EXPECT_EQ(state.resultCode, 0);
+  EXPECT_EQ(state.resultCode, row.resultCode);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Result, VersionAfterTheRestart,
+    ::testing::Values(AfterRestart{"NewerThanSent", "V2.61b-3", res::kTextResultHeading, 0},
+                      AfterRestart{"TheSentInOtherLetters", "v2.60A-3", res::kTextResultHeading, 0},
+                      AfterRestart{"JustBelow", "V2.59z-3", res::kTextUpdateError, -1},
+                      AfterRestart{"StillTheOldFirmware", "V2.50a-3", res::kTextUpdateError, -1}),
+    [](const ::testing::TestParamInfo<AfterRestart>& row) { return std::string(row.param.name); });
 
 TEST_F(ResultPageScenario, ADeviceThatGivesNoVersionAfterTheUpdateStillEndsWithZero) {
   sim::Scenario scenario;

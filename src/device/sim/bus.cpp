@@ -244,6 +244,17 @@ void Bus::ClosePrinterSet(driver::DeviceSet set) {
   printers_.CloseSet(set);
 }
 
+bool Bus::CallFails() {
+  std::lock_guard lock(mutex_);
+  ++driverCalls_;
+  return driverCalls_ == scenario_.failCall || (scenario_.leaveCall > 0 && driverCalls_ >= scenario_.leaveCall);
+}
+
+int Bus::DriverCalls() const {
+  std::lock_guard lock(mutex_);
+  return driverCalls_;
+}
+
 std::vector<Call> Bus::Calls() const {
   std::lock_guard lock(mutex_);
   return calls_;

@@ -50,6 +50,11 @@ class Bus {
   void ClosePrinterSet(driver::DeviceSet set);
   const SystemVersion& System() const { return scenario_.system; }
 
+  // Counts one call through the driver seam; true when the scenario makes it
+  // fail (its fail-call, or any call from its leave-call on).
+  bool CallFails();
+  int DriverCalls() const;  // the calls counted so far
+
   // Inspection by tests.
   std::vector<Call> Calls() const;
   void ClearCalls();
@@ -101,6 +106,7 @@ class Bus {
   bool keepLog_ = true;
   int badCloses_ = 0;
   int writes_ = 0;
+  int driverCalls_ = 0;
 };
 
 // The world the simulated driver serves, its registry included; Reset replaces it.

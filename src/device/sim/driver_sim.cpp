@@ -1,5 +1,10 @@
 // The driver seam over the simulated world. updater-sim reads the scenario from
 // the environment variable UPDATER_SIMULATE.
+//
+// Every call through the seam is counted; the one the scenario names fails, and
+// from the call at which the device leaves the bus every call fails, as the
+// system's calls fail on a device that has gone. A close still releases its
+// handle, key or set: the system takes a handle back even when the device is gone.
 #include <cstdlib>
 
 #include "device/driver.h"
@@ -19,6 +24,8 @@ void Lag() {
   if (gLinkMs > 0) platform::system_clock::Sleep(static_cast<uint32_t>(gLinkMs));
 }
 
+bool Fails() { return sim::CurrentBus().CallFails(); }
+
 }  // namespace
 
 bool Prepare(std::string& refusal) {
@@ -35,20 +42,34 @@ bool Prepare(std::string& refusal) {
   return true;
 }
 
-Handle OpenDevicePath(const char* path, uint32_t attributes) { return sim::CurrentBus().Open(path, attributes); }
+Handle OpenDevicePath(const char* path, uint32_t attributes) {
+  if (Fails()) return kInvalidHandle;
+  return sim::CurrentBus().Open(path, attributes);
+}
 
 bool DeviceControl(Handle handle, uint32_t code, const void* in, uint32_t inSize, void* out, uint32_t outSize,
                    uint32_t* returned) {
   Lag();
+  if (Fails()) {
+    *returned = 0;
+    return false;
+  }
   return sim::CurrentBus().Control(handle, code, in, inSize, out, outSize, returned);
 }
 
 bool WriteBytes(Handle handle, const void* bytes, uint32_t count, uint32_t* written) {
   Lag();
+  if (Fails()) {
+    *written = 0;
+    return false;
+  }
   return sim::CurrentBus().Write(handle, bytes, count, written);
 }
 
-void CloseDeviceHandle(Handle handle) { sim::CurrentBus().Close(handle); }
+void CloseDeviceHandle(Handle handle) {
+  Fails();
+  sim::CurrentBus().Close(handle);
+}
 
 }  // namespace driver
 
@@ -56,42 +77,62 @@ namespace driver {
 
 // The printer-class interfaces, the system's version and the registry of the
 // simulated world.
-DeviceSet OpenPrinterClassDevices() { return sim::CurrentBus().OpenPrinterSet(); }
+DeviceSet OpenPrinterClassDevices() {
+  if (Fails()) return kNoDeviceSet;
+  return sim::CurrentBus().OpenPrinterSet();
+}
 
-bool EnumPrinterDevice(DeviceSet set, uint32_t index) { return sim::CurrentBus().EnumPrinterDevice(set, index); }
+bool EnumPrinterDevice(DeviceSet set, uint32_t index) {
+  return !Fails() && sim::CurrentBus().EnumPrinterDevice(set, index);
+}
 
 bool ReadHardwareIds(DeviceSet set, uint32_t index, uint8_t* buffer, uint32_t size, uint32_t* required,
                      uint32_t* error) {
+  if (Fails()) {
+    *error = kErrorInvalidHandle;
+    return false;
+  }
   return sim::CurrentBus().ReadHardwareIds(set, index, buffer, size, required, error);
 }
 
-bool EnumPrinterInterface(DeviceSet set, uint32_t index) { return sim::CurrentBus().EnumPrinterInterface(set, index); }
-
-bool ReadInterfaceDetail(DeviceSet set, uint32_t index, uint8_t* detail, uint32_t size, uint32_t* required) {
-  return sim::CurrentBus().ReadInterfaceDetail(set, index, detail, size, required);
+bool EnumPrinterInterface(DeviceSet set, uint32_t index) {
+  return !Fails() && sim::CurrentBus().EnumPrinterInterface(set, index);
 }
 
-void CloseDeviceSet(DeviceSet set) { sim::CurrentBus().ClosePrinterSet(set); }
+bool ReadInterfaceDetail(DeviceSet set, uint32_t index, uint8_t* detail, uint32_t size, uint32_t* required) {
+  return !Fails() && sim::CurrentBus().ReadInterfaceDetail(set, index, detail, size, required);
+}
+
+void CloseDeviceSet(DeviceSet set) {
+  Fails();
+  sim::CurrentBus().ClosePrinterSet(set);
+}
 
 bool ReadSystemVersion(uint32_t* platform, uint32_t* major, uint32_t* minor) {
   const sim::SystemVersion& system = sim::CurrentBus().System();
-  if (!system.readable) return false;
+  if (Fails() || !system.readable) return false;
   *platform = system.platform;
   *major = system.major;
   *minor = system.minor;
   return true;
 }
 
-RegistryKey OpenRegistryKey(const char* path) { return sim::CurrentRegistry().Open(path); }
+RegistryKey OpenRegistryKey(const char* path) {
+  if (Fails()) return kNoRegistryKey;
+  return sim::CurrentRegistry().Open(path);
+}
 
 bool EnumRegistryKey(RegistryKey key, uint32_t index, char* name, uint32_t size) {
-  return sim::CurrentRegistry().EnumSubkey(key, index, name, size);
+  return !Fails() && sim::CurrentRegistry().EnumSubkey(key, index, name, size);
 }
 
 bool QueryRegistryValue(RegistryKey key, const char* name, uint8_t* buffer, uint32_t* size) {
-  return sim::CurrentRegistry().Query(key, name, buffer, size);
+  return !Fails() && sim::CurrentRegistry().Query(key, name, buffer, size);
 }
 
-void CloseRegistryKey(RegistryKey key) { sim::CurrentRegistry().Close(key); }
+void CloseRegistryKey(RegistryKey key) {
+  Fails();
+  sim::CurrentRegistry().Close(key);
+}
 
 }  // namespace driver

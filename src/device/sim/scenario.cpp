@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::string_view kKeys =
     "device, port, foreign, status, version, reply, version-after, silent, progress, fail-write, "
-    "power, off-after, on-after, clock, link-ms, printer, os";
+    "fail-call, leave-call, power, off-after, on-after, clock, link-ms, printer, os";
 
 bool ReadNumber(std::string_view text, int low, int high, int& number) {
   if (text.empty()) return false;
@@ -90,6 +90,10 @@ bool ApplyItem(std::string_view key, std::string_view value, Scenario& s, std::s
     if (!ReadNumbers(value, 0, 255, s.progress)) return refuse("percentages from 0 to 255, separated by commas");
   } else if (key == "fail-write") {
     if (!ReadNumber(value, 1, 1000000, s.failWrite)) return refuse("a write number, 1 or more");
+  } else if (key == "fail-call") {
+    if (!ReadNumber(value, 1, 1000000, s.failCall)) return refuse("a call number, 1 or more");
+  } else if (key == "leave-call") {
+    if (!ReadNumber(value, 1, 1000000, s.leaveCall)) return refuse("a call number, 1 or more");
   } else if (key == "power") {
     if (value == "auto") s.power = Power::Auto;
     else if (value == "never") s.power = Power::Never;

@@ -100,6 +100,10 @@ struct Scenario {
   int silent = 0;
   std::vector<int> progress = {0, 20, 40, 60, 80, 100};
   int failWrite = 0;  // the n-th bulk write fails, the header's being the first; 0: none
+  // Calls through the driver, counted from 1 over every kind (opens, requests,
+  // writes, closes, printer-class, system-version and registry calls); 0: none.
+  int failCall = 0;   // this one call fails
+  int leaveCall = 0;  // from this call on every call fails: the device has left the bus
   Power power = Power::Auto;
   int offAfter = 3;
   int onAfter = 2;
