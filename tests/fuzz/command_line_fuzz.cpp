@@ -11,17 +11,6 @@
 
 namespace {
 
-// The words of text split at blanks, as the options are meant to be read.
-std::vector<std::string> Blanks(const std::string& text) {
-  std::vector<std::string> words;
-  for (size_t at = 0; at < text.size();) {
-    size_t end = std::min(text.find(' ', at), text.size());
-    if (end > at) words.push_back(text.substr(at, end - at));
-    at = end + 1;
-  }
-  return words;
-}
-
 void SplitAnyShape(fuzz::Input& input, const std::string& text) {
   int stride = input.Byte() % 40;
   int slotCount = input.Byte() % 12;
@@ -52,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string upper = text;
   platform::UpperCaseInPlace(upper.data());
   bool wantC = false, wantR = false;
-  for (const std::string& word : Blanks(upper)) {
+  for (const std::string& word : fuzz::BlankSeparatedWords(upper)) {
     if (word.size() >= 64) continue;  // never an option
     wantC = wantC || platform::CompareText(word.c_str(), "/C") == 0;
     wantR = wantR || platform::CompareText(word.c_str(), "/R") == 0;

@@ -36,13 +36,7 @@ std::vector<std::string> VersionWords(const fuzz::Request& r) {
     if (c == '\0') break;
     text += c;
   }
-  std::vector<std::string> words;
-  for (size_t at = 0; at < text.size();) {
-    size_t end = std::min(text.find(' ', at), text.size());
-    if (end > at) words.push_back(text.substr(at, end - at));
-    at = end + 1;
-  }
-  return words;
+  return fuzz::BlankSeparatedWords(text);
 }
 
 std::string TextOf(fuzz::Host& host, Window window, int control) {

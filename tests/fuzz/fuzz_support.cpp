@@ -48,6 +48,16 @@ const std::filesystem::path& ScratchDirectory() {
   return directory;
 }
 
+std::vector<std::string> BlankSeparatedWords(const std::string& text) {
+  std::vector<std::string> words;
+  for (size_t at = 0; at < text.size();) {
+    size_t end = std::min(text.find(' ', at), text.size());
+    if (end > at) words.push_back(text.substr(at, end - at));
+    at = end + 1;
+  }
+  return words;
+}
+
 bool SafeName(const std::string& name, const char* extra) {
   if (name.empty() || name.size() > 32 || name == "." || name == "..") return false;
   for (char c : name) {

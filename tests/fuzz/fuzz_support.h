@@ -41,6 +41,10 @@ const std::filesystem::path& ScratchDirectory();
 // "." nor "..": safe to make as a file.
 bool SafeName(const std::string& name, const char* extra);
 
+// The words of text split at blanks alone, runs of blanks counting as one: how
+// the program is meant to read the command line and the version text.
+std::vector<std::string> BlankSeparatedWords(const std::string& text);
+
 // Stops the run as a crash, naming the broken promise, when condition is false.
 void Check(bool condition, const char* what);
 

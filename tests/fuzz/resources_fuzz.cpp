@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Check(!why.empty(), "a refusal says why");
     return 0;
   }
-  resgen::WindowsScript(languages, dialogs, "updater.ico", {}, "2.5.3.0");
+  resgen::WindowsScript(languages, dialogs, "updater.ico", "updater.manifest", {}, "2.5.3.0");
   resgen::PosixTables(languages, dialogs);
   for (const resgen::Language& language : languages) {
     fuzz::Check(language.textFile.find('/') == std::string::npos, "texts are read from text/ only");
