@@ -142,12 +142,13 @@ run_case() {
 full_update() {
   local language=$1
   # The device is switched off three seconds after it has written the image and
-  # on again two seconds later: the watch sees it go and come back.
-  run_case "full update ($language)" "clock=real;progress=0,25,50,75,100" 0 "$language" \
+  # on again two seconds later: the watch sees it go and come back. Each write
+  # takes 80 ms, so the image is seen on its way.
+  run_case "full update ($language)" "clock=real;progress=0,25,50,75,100;link-ms=80" 0 "$language" \
     "wait_windows 1" "shot 1-precautions" "press Return" \
     "wait_windows 1" "sleep 1.5" "shot 2-confirm" "press Return" \
     "wait_windows 2" "shot 3-start-warning" "press Return" \
-    "wait_dialog" "shot 4-sending" "sleep 4" "shot 5-writing" \
+    "wait_dialog" "sleep 0.8" "shot 4-sending" "sleep 3.7" "shot 5-writing" \
     "sleep 12" "wait_windows 1" "sleep 1" "shot 6-result" "press Return"
 }
 
