@@ -44,6 +44,7 @@ TEST(UpdaterSim, AnswersOnStandardInputGiveTheExitCodes) {
   const Case cases[] = {
       {"the full update", "clock=fast", "n\nn\no\nf\n", 0, "successfully completed"},
       {"the input ends on the result page", "clock=fast", "n\nn\no\n", 0, "successfully completed"},
+      {"Enter alone: Next, Next, OK", "clock=fast", "\n\n\n", 0, "successfully completed"},
       {"the input ends at once", "clock=fast", "", 255, "Read the following contents"},
       {"quitting confirmed", "clock=fast", "c\ny\n", 255, "Are you sure you want to quit"},
       {"quitting refused, then the input ends", "clock=fast", "c\nn\n", 255, "Are you sure you want to quit"},
