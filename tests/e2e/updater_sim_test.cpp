@@ -214,7 +214,7 @@ TEST(UpdaterSim, ASecondCopyExitsAtOnceSayingSoOnStandardError) {
   EXPECT_EQ(outcome.exitCode, 0);
   EXPECT_EQ(outcome.out, "");
   EXPECT_EQ(outcome.err,
-            "updater: another copy of the updater is already running; this one leaves without doing anything.\n");
+            "updater-sim: another copy of the updater is already running; this one leaves without doing anything.\n");
   ReleaseInstanceMutex(first);
 }
 
