@@ -11,5 +11,6 @@
 // last path element of argv[0] names the program in the usage line.
 bool AnswerInfoRequest(int argc, const char* const* argv, std::FILE* out, int& exitCode);
 
-// The line on standard error of a second copy that leaves at once.
-void TellAnotherCopyRuns();
+// The line on standard error of a second copy that leaves at once, begun with
+// the program's name.
+void TellAnotherCopyRuns(const char* program);

@@ -23,7 +23,8 @@ constexpr const char* kHelpBody =
     "the terminal finds the device, compares its firmware version with the one this\n"
     "program carries, sends the new firmware, waits while the device writes it and\n"
     "asks you to switch the device off and on. Answer by typing the letter shown\n"
-    "beside each button.\n"
+    "beside each button; Enter alone chooses the default button, marked <...> on\n"
+    "a terminal.\n"
     "\n"
     "Options (/R and /C in either case, anywhere on the command line; --help and\n"
     "--version only as the one word of the command line):\n"
@@ -40,7 +41,8 @@ constexpr const char* kHelpBody =
     "Exit status:\n"
     "  0    the update finished, the device already holds the same or newer\n"
     "       firmware, its version could not be read, or another copy of the\n"
-    "       program is running (this copy then leaves at once)\n"
+    "       program is running: this copy then leaves at once, having done\n"
+    "       nothing, so 0 alone does not tell that an update ran\n"
     "  255  you quit, the device was not ready, the firmware does not suit the\n"
     "       device, you refused the start warning, or the update failed\n"
     "  2    the program could not start: USB access through libusb failed, or\n"
@@ -87,7 +89,7 @@ bool AnswerInfoRequest(int argc, const char* const* argv, std::FILE* out, int& e
   return true;
 }
 
-void TellAnotherCopyRuns() {
-  std::fputs("updater: another copy of the updater is already running; this one leaves without doing anything.\n",
-             stderr);
+void TellAnotherCopyRuns(const char* program) {
+  std::fprintf(stderr, "%s: another copy of the updater is already running; this one leaves without doing anything.\n",
+               program);
 }

@@ -14,6 +14,10 @@
 #include "wizard/posix/posix_wizard.h"
 #include "wizard/posix/terminal_wizard.h"
 
+#ifndef UPDATER_PROGRAM_NAME
+#error "UPDATER_PROGRAM_NAME names the program in its messages; the build defines it."
+#endif
+
 int main(int argc, char** argv) {
   if (int status = 0; AnswerInfoRequest(argc, argv, stdout, status)) return status;
   TerminalInput input(STDIN_FILENO);
@@ -38,7 +42,7 @@ int main(int argc, char** argv) {
   std::vector<char> commandLine(joined.begin(), joined.end());
   commandLine.push_back('\0');
   // -1 leaves the process as exit status 255.
-  int result = RunProgram(commandLine.data(), TellAnotherCopyRuns);
+  int result = RunProgram(commandLine.data(), [] { TellAnotherCopyRuns(UPDATER_PROGRAM_NAME); });
   // Asked to end before an update began: a quit, whatever the wizard was showing.
   if (signals.QuitBeforeRun()) result = -1;
   SetWizardHost(nullptr);

@@ -44,6 +44,7 @@ TEST(UpdaterSim, AnswersOnStandardInputGiveTheExitCodes) {
   const Case cases[] = {
       {"the full update", "clock=fast", "n\nn\no\nf\n", 0, "successfully completed"},
       {"the input ends on the result page", "clock=fast", "n\nn\no\n", 0, "successfully completed"},
+      {"Enter alone: Next, Next, OK", "clock=fast", "\n\n\n", 0, "successfully completed"},
       {"the input ends at once", "clock=fast", "", 255, "Read the following contents"},
       {"quitting confirmed", "clock=fast", "c\ny\n", 255, "Are you sure you want to quit"},
       {"quitting refused, then the input ends", "clock=fast", "c\nn\n", 255, "Are you sure you want to quit"},
@@ -213,7 +214,7 @@ TEST(UpdaterSim, ASecondCopyExitsAtOnceSayingSoOnStandardError) {
   EXPECT_EQ(outcome.exitCode, 0);
   EXPECT_EQ(outcome.out, "");
   EXPECT_EQ(outcome.err,
-            "updater: another copy of the updater is already running; this one leaves without doing anything.\n");
+            "updater-sim: another copy of the updater is already running; this one leaves without doing anything.\n");
   ReleaseInstanceMutex(first);
 }
 

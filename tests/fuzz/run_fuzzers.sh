@@ -11,7 +11,14 @@ build=$1 seconds=$2
 shift 2
 names=("$@")
 if [ ${#names[@]} -eq 0 ]; then
-  for harness in "$build"/tests/fuzz/*_fuzz; do names+=("$(basename "$harness" _fuzz)"); done
+  for harness in "$build"/tests/fuzz/*_fuzz; do [ -x "$harness" ] && names+=("$(basename "$harness" _fuzz)"); done
+fi
+# The harnesses are run as built, never built here.
+missing=$([ ${#names[@]} -eq 0 ] && echo " any harness in $build/tests/fuzz")
+for name in "${names[@]}"; do [ -x "$build/tests/fuzz/${name}_fuzz" ] || missing+=" $build/tests/fuzz/${name}_fuzz"; done
+if [ -n "$missing" ]; then
+  echo "fuzz: not built:$missing; build the harnesses first: make fuzz-build (clang, into build/fuzz)" >&2
+  exit 2
 fi
 
 passed=0 failed=0

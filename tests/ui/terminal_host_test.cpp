@@ -68,14 +68,14 @@ const BoxCase kBoxCases[] = {
     {"EndOfInputOkCancel", false, kBoxOkCancel, "Quit?", "", kAnswerCancel,
      Box("NORVA TELIX MZ 5100P", "Quit?\n[O]K  [C]ancel\n")},
     {"EndOfInputYesNo", false, kBoxYesNo, "Quit?", "", kAnswerNo, Box("NORVA TELIX MZ 5100P", "Quit?\n[Y]es  [N]o\n")},
-    {"EndOfInputAfterBlankLines", false, kBoxYesNo, "Quit?", "\n   \n", kAnswerNo,
-     Box("NORVA TELIX MZ 5100P", "Quit?\n[Y]es  [N]o\n[Y]es  [N]o\n[Y]es  [N]o\n")},
+    {"EnterAloneChoosesTheFirstButton", false, kBoxYesNo, "Quit?", " \r\nn\n", kAnswerYes,
+     Box("NORVA TELIX MZ 5100P", "Quit?\n[Y]es  [N]o\n")},
     {"CarriageReturnsBecomeLineBreaks", false, kBoxOk, "(1) First.\r\n(2) Second.\r\n", "o\n", kAnswerOk,
      Box("NORVA TELIX MZ 5100P", "(1) First.\n(2) Second.\n[O]K\n")},
     {"TerminalTypesAfterThePrompt", true, kBoxOkCancel, "Quit?", "x\nc\n", kAnswerCancel,
-     Box("NORVA TELIX MZ 5100P", "Quit?\n[O]K  [C]ancel > [O]K  [C]ancel > ")},
+     Box("NORVA TELIX MZ 5100P", "Quit?\n<[O]K>  [C]ancel > <[O]K>  [C]ancel > ")},
     {"TerminalEndsThePromptLineAtEndOfInput", true, kBoxYesNo, "Quit?", "", kAnswerNo,
-     Box("NORVA TELIX MZ 5100P", "Quit?\n[Y]es  [N]o > \n")},
+     Box("NORVA TELIX MZ 5100P", "Quit?\n<[Y]es>  [N]o > \n")},
     // In every language the letters typed stay those of the English buttons.
     {"GermanWordsWithTheSameLetters", false, kBoxYesNo | kBoxIconWarning, "Starten?", "j\ny\n", kAnswerYes,
      Box("NORVA TELIX MZ 5100P - Warnung", "Starten?\n[y] Ja  [n] Nein\n[y] Ja  [n] Nein\n"), 1031},
@@ -155,7 +155,7 @@ TEST(TerminalHost, ABoxEndsTheBarLineFirst) {
   terminal.host.Show(dialog, true);
   terminal.out.str("");
   terminal.host.ShowMessageBox(dialog, "Turn the power off, then on.", kBoxOk | kBoxIconError);
-  EXPECT_EQ(terminal.out.str(), "\n" + Box("NORVA TELIX MZ 5100P - Error", "Turn the power off, then on.\n[O]K > "));
+  EXPECT_EQ(terminal.out.str(), "\n" + Box("NORVA TELIX MZ 5100P - Error", "Turn the power off, then on.\n<[O]K> > "));
 }
 
 // The wait popup is shown and painted at once; painting shows nothing new.

@@ -43,33 +43,12 @@ constexpr BoxButtons kOkCancel{
 constexpr BoxButtons kYesNo{
     {{{'y', kAnswerYes, res::kTextButtonYes}, {'n', kAnswerNo, res::kTextButtonNo}}}, 2, kAnswerNo};
 
-std::string PromptOf(const BoxButtons& buttons) {
-  std::string prompt;
-  for (int i = 0; i < buttons.count; ++i) {
-    if (i > 0) prompt += "  ";
-    prompt += TerminalWord(buttons.choices[i].label);
-  }
-  return prompt;
-}
-
 const BoxButtons& ButtonsOf(uint32_t flags) {
   switch (flags & kBoxButtonsMask) {
     case kBoxOkCancel: return kOkCancel;
     case kBoxYesNo: return kYesNo;
     default: return kOk;
   }
-}
-
-// The answer that a typed line gives, or 0: its first non-blank character, in
-// either case.
-int AnswerTo(const BoxButtons& buttons, std::string_view line) {
-  auto first = std::find_if(line.begin(), line.end(), [](unsigned char ch) { return !std::isspace(ch); });
-  if (first == line.end()) return 0;
-  char key = static_cast<char>(std::tolower(static_cast<unsigned char>(*first)));
-  for (const BoxButtons::Choice& choice : buttons.choices) {
-    if (choice.key == key) return choice.answer;
-  }
-  return 0;
 }
 
 std::string IconWord(uint32_t flags) {
@@ -296,35 +275,44 @@ void TerminalHost::Prompt(std::string_view buttons) {
   }
 }
 
+// Every box's default is its first button, as no box of the program asks
+// Windows for another.
 int TerminalHost::ReadAnswer(uint32_t flags) {
   const BoxButtons& buttons = ButtonsOf(flags);
-  const std::string prompt = PromptOf(buttons);
-  for (;;) {
-    Prompt(prompt);
-    std::string line;
-    if (!std::getline(in_, line)) break;
-    if (int answer = AnswerTo(buttons, line)) return answer;
+  std::vector<Choice> choices;
+  for (int i = 0; i < buttons.count; ++i) {
+    choices.push_back({buttons.choices[i].key, TerminalWord(buttons.choices[i].label)});
   }
-  if (isTerminal_) {
-    std::lock_guard lock(outMutex_);
-    out_ << '\n' << std::flush;  // nothing was echoed
+  char key = ChooseKey(choices, 0);
+  for (const BoxButtons::Choice& choice : buttons.choices) {
+    if (choice.key == key) return choice.answer;
   }
   return buttons.negative;
 }
 
-char TerminalHost::ChooseKey(std::string_view prompt, std::string_view keys) {
+char TerminalHost::ChooseKey(const std::vector<Choice>& choices, size_t defaultAt) {
+  std::string prompt;
+  for (size_t i = 0; i < choices.size(); ++i) {
+    if (i > 0) prompt += "  ";
+    prompt += isTerminal_ && i == defaultAt ? "<" + choices[i].label + ">" : choices[i].label;
+  }
   for (;;) {
     Prompt(prompt);
     std::string line;
     if (!std::getline(in_, line)) break;
     size_t first = line.find_first_not_of(" \t\r");
-    if (first == std::string::npos) continue;
+    if (first == std::string::npos) {
+      if (defaultAt < choices.size()) return choices[defaultAt].key;
+      continue;
+    }
     char key = static_cast<char>(std::tolower(static_cast<unsigned char>(line[first])));
-    if (keys.find(key) != std::string_view::npos) return key;
+    for (const Choice& choice : choices) {
+      if (choice.key == key) return key;
+    }
   }
   if (isTerminal_) {
     std::lock_guard lock(outMutex_);
-    out_ << '\n' << std::flush;
+    out_ << '\n' << std::flush;  // nothing was echoed
   }
   return 0;
 }

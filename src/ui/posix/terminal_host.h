@@ -26,10 +26,18 @@ class TerminalHost : public LayoutHost {
   TerminalHost(std::istream& in, std::ostream& out, bool isTerminal);
   ~TerminalHost() override;
 
-  // Prints prompt and reads lines until one begins (after blanks, in either
-  // case) with one of keys; gives that key in small letters, or 0 when the
-  // input has ended.
-  char ChooseKey(std::string_view prompt, std::string_view keys);
+  // A button offered at a prompt: the letter typed for it and its label.
+  struct Choice {
+    char key;
+    std::string label;
+  };
+  // Prints the labels as a prompt and reads lines until one begins (after
+  // blanks, in either case) with a choice's key, or holds nothing but blanks,
+  // which chooses the default (choices[defaultAt]; none when defaultAt is past
+  // the end), as Return presses a Windows dialog's default button. On a terminal
+  // the default's label is marked "<[N]ext>". Gives the key chosen, or 0 when
+  // the input has ended.
+  char ChooseKey(const std::vector<Choice>& choices, size_t defaultAt);
 
  protected:
   void Changed(Window window) override;
