@@ -21,9 +21,15 @@ std::vector<std::pair<Advice, std::string>> gNoted;  // since the last TakeNoted
 // The advice as one paragraph: the line's words, unwrapped, without "updater: ",
 // as a sentence.
 std::string Paragraph(const std::string& line) {
-  std::string text = line.rfind(kProgramPrefix, 0) == 0 ? line.substr(sizeof kProgramPrefix - 1) : line;
-  for (size_t at; (at = text.find("\n  ")) != std::string::npos;) text.replace(at, 3, " ");
-  while (!text.empty() && text.back() == '\n') text.pop_back();
+  std::string text;
+  for (size_t i = line.rfind(kProgramPrefix, 0) == 0 ? sizeof kProgramPrefix - 1 : 0; i < line.size(); ++i) {
+    if (line[i] != '\n') {
+      text += line[i];
+    } else if (line.compare(i + 1, 2, "  ") == 0) {  // a continued line
+      text += ' ';
+      i += 2;
+    }
+  }
   if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 'a' + 'A');
   return text;
 }
