@@ -131,14 +131,16 @@ package: release-linux
 	$(DEVELOPMENT_IMAGE_NOTE)
 
 # Installs the Linux program built by `make release-linux` (or `make package`) as
-# norva-mz5100p-updater, its manual page, and the udev rule that lets the
-# logged-in user open the device; run as root: sudo make install. It builds
+# norva-mz5100p-updater, its manual page, its desktop entry, metainfo and icons,
+# and the udev rule that lets the logged-in user open the device; run as root: sudo make install. It builds
 # nothing: build first, as yourself. Installed into the live system, it has udev
 # read its rules again.
 PREFIX ?= /usr/local
 UDEVDIR ?= /etc/udev/rules.d
 DESTDIR ?=
 INSTALLED_NAME := norva-mz5100p-updater
+DESKTOP_ID := example.norva.mz5100p_updater
+ICON_SIZES := 16 32 48 64 128 256
 
 install:
 	@[ -x build/release/src/updater ] && [ -f build/release/built.stamp ] || \
@@ -149,12 +151,20 @@ make release-linux" >&2; exit 1; }
 	install -D -m 0755 -s build/release/src/updater $(DESTDIR)$(PREFIX)/bin/$(INSTALLED_NAME)
 	install -D -m 0644 packaging/$(INSTALLED_NAME).1 $(DESTDIR)$(PREFIX)/share/man/man1/$(INSTALLED_NAME).1
 	install -D -m 0644 packaging/60-updater-device.rules $(DESTDIR)$(UDEVDIR)/60-updater-device.rules
+	install -D -m 0644 packaging/$(DESKTOP_ID).desktop $(DESTDIR)$(PREFIX)/share/applications/$(DESKTOP_ID).desktop
+	install -D -m 0644 packaging/$(DESKTOP_ID).metainfo.xml $(DESTDIR)$(PREFIX)/share/metainfo/$(DESKTOP_ID).metainfo.xml
+	for size in $(ICON_SIZES); do \
+	  install -D -m 0644 build/release/resources/icon-$$size.png \
+	    $(DESTDIR)$(PREFIX)/share/icons/hicolor/$${size}x$$size/apps/$(INSTALLED_NAME).png || exit 1; \
+	done
 	@if [ -n "$(DESTDIR)" ]; then \
 	  echo "Installed into $(DESTDIR)."; \
 	else \
 	  if command -v udevadm >/dev/null 2>&1; then \
 	    udevadm control --reload-rules && udevadm trigger --subsystem-match=usb --attr-match=idVendor=fa17 || true; \
 	  fi; \
+	  command -v gtk-update-icon-cache >/dev/null 2>&1 && gtk-update-icon-cache -q -t $(PREFIX)/share/icons/hicolor || true; \
+	  command -v update-desktop-database >/dev/null 2>&1 && update-desktop-database -q $(PREFIX)/share/applications || true; \
 	  echo "Installed $(PREFIX)/bin/$(INSTALLED_NAME). Unplug the device and plug it in again before starting it."; \
 	fi
 

@@ -18,6 +18,18 @@ install(CODE "
   endif()")
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/60-updater-device.rules DESTINATION lib/udev/rules.d)
 
+# On a desktop: the menu entry, the software centres' description, and the
+# icon in each size the resource generator draws.
+set(UPDATER_DESKTOP_ID example.norva.mz5100p_updater)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/${UPDATER_DESKTOP_ID}.desktop
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/${UPDATER_DESKTOP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
+foreach(size ${UPDATER_ICON_SIZES})
+  install(FILES ${CMAKE_BINARY_DIR}/resources/icon-${size}.png DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/${size}x${size}/apps
+          RENAME ${UPDATER_INSTALLED_NAME}.png)
+endforeach()
+
 # The manual page and the changelog, compressed as Debian wants them.
 set(PACKAGE_OUT ${CMAKE_BINARY_DIR}/packaging)
 file(MAKE_DIRECTORY ${PACKAGE_OUT})
@@ -44,7 +56,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "master controller firmware updater for th
 set(CPACK_PACKAGE_DESCRIPTION
     "Updates the firmware of the master controller of the NORVA TELIX MZ 5100P\n"
     "multifunction device (printer, scanner, fax) over USB, with a wizard on the\n"
-    "terminal in 19 languages. The firmware image travels inside the program.\n"
+    "terminal in 19 languages, with a menu entry for the desktop. The firmware\n"
+    "image travels inside the program.\n"
     "A udev rule lets the user at the seat open the device.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -45,6 +45,12 @@ file(GLOB RES_INPUTS CONFIGURE_DEPENDS ${RES_SOURCE}/text/*.txt)
 list(APPEND RES_INPUTS ${RES_SOURCE}/languages.txt ${RES_SOURCE}/layouts.txt ${RESGEN})
 set(RES_MANIFEST ${RES_SOURCE}/updater.manifest)
 set(RES_OUTPUTS ${RES_OUT}/updater.rc ${RES_OUT}/updater.ico ${RES_OUT}/resource_tables.cpp ${RES_OUT}/firmware_images.cpp)
+# The icon as a Linux desktop takes it, one PNG file a size (installed by
+# cmake/Package.cmake).
+set(UPDATER_ICON_SIZES 16 32 48 64 128 256 CACHE INTERNAL "sizes of the desktop icon resgen draws")
+foreach(size ${UPDATER_ICON_SIZES})
+  list(APPEND RES_OUTPUTS ${RES_OUT}/icon-${size}.png)
+endforeach()
 set(RES_IMAGES)
 foreach(image UPDATER_FIRMWARE_IMAGE UPDATER_FIRMWARE_BOOT_IMAGE UPDATER_FIRMWARE_TEMP_IMAGE)
   if(${image})

@@ -11,7 +11,7 @@ packages=(
   wine wine64 wine32:i386 xvfb xdotool imagemagick fonts-noto-cjk locales
   clang libclang-rt-14-dev
   libsystemd-dev dbus python3-dbusmock
-  dpkg-dev lintian
+  dpkg-dev lintian desktop-file-utils appstream
 )
 
 # Wine takes the program's language from the C library's locale, so the Wine

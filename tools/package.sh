@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package of a Linux build tree with CPack and checks it:
-# lintian finds no error, the package holds exactly the files it should, and the
-# program in it answers --version with the package's version. Leaves the package
+# lintian finds no error, the package holds exactly the files it should, its
+# desktop entry and AppStream metainfo pass their validators, and the program in
+# it answers --version with the package's version. Leaves the package
 # in OUT_DIR.
 #
 #   tools/package.sh BUILD_DIR OUT_DIR
@@ -10,6 +11,7 @@ set -euo pipefail
 build=$1
 out=$2
 name=norva-mz5100p-updater
+desktop_id=example.norva.mz5100p_updater
 
 rm -rf "$build/cpack"
 mkdir -p "$build/cpack"
@@ -24,10 +26,14 @@ lintian --fail-on error "$deb" 2> >(grep -v 'running with root privileges' >&2)
 
 expected="./usr/bin/$name
 ./usr/lib/udev/rules.d/60-updater-device.rules
+./usr/share/applications/$desktop_id.desktop
 ./usr/share/doc/$name/README.md
 ./usr/share/doc/$name/changelog.gz
 ./usr/share/doc/$name/copyright
-./usr/share/man/man1/$name.1.gz"
+$(for size in 128 16 256 32 48 64; do echo "./usr/share/icons/hicolor/${size}x$size/apps/$name.png"; done)
+./usr/share/man/man1/$name.1.gz
+./usr/share/metainfo/$desktop_id.metainfo.xml"
+expected=$(echo "$expected" | sort)
 files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort)
 if [ "$files" != "$expected" ]; then
   echo "package: $deb holds other files than it should:" >&2
@@ -42,6 +48,16 @@ version=$(dpkg-deb -f "$deb" Version)
 first=$("$root/usr/bin/$name" --version | head -n 1)
 if [ "$first" != "$name $version" ]; then
   echo "package: the packaged program says '$first', not '$name $version'" >&2
+  exit 1
+fi
+# The desktop files: each validator's errors fail the check; the metainfo's
+# newest release is the package's.
+desktop-file-validate "$root/usr/share/applications/$desktop_id.desktop" ||
+  { echo "package: desktop-file-validate finds errors in $desktop_id.desktop" >&2; exit 1; }
+appstreamcli validate --no-net "$root/usr/share/metainfo/$desktop_id.metainfo.xml" >&2 ||
+  { echo "package: appstreamcli finds errors in $desktop_id.metainfo.xml" >&2; exit 1; }
+if ! grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/$desktop_id.metainfo.xml"; then
+  echo "package: the metainfo names no release $version" >&2
   exit 1
 fi
 if readelf -S "$root/usr/bin/$name" | grep -q '\.debug_'; then

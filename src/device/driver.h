@@ -17,6 +17,13 @@ inline constexpr Handle kInvalidHandle = -1;
 // driver reads its scenario here; false refuses the run with the reason.
 bool Prepare(std::string& refusal);
 
+// What the driver found in the way of the device since the previous call, told
+// so that the user can act on it, one paragraph a cause: the Linux driver's
+// advice, which it also gives on standard error (no permission, a confinement,
+// the device file missing, another program holding the device, no device at
+// all). Empty where the driver has nothing to tell. Each call starts afresh.
+std::string TakeAdvice();
+
 // Opens a device name or device-interface path for reading and writing, shared
 // for both, existing only, with the given file attributes (CreateFileA).
 Handle OpenDevicePath(const char* path, uint32_t attributes);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "device/driver.h"
 
@@ -34,6 +35,9 @@ int WriteDevice(DeviceLink* link, const void* bytes, uint32_t count);
 int ControlRequest(DeviceLink* link, uint8_t request, uint16_t value, uint16_t index, uint16_t length,
                    void* reply);
 int ProbeHardwareIdList(DeviceLink* link);
+// What the driver can tell of why the latest probe found no device, for the
+// connection error to show with its steps; empty when it cannot tell.
+std::string ConnectionAdvice();
 
 // The probe over another list, for the compiled one and for tests.
 int ProbeHardwareIds(DeviceLink* link, const char* idList);

@@ -14,7 +14,10 @@ const char* const kHardwareIdList = kCompiledList;
 
 int ProbeHardwareIdList(DeviceLink* link) { return ProbeHardwareIds(link, kHardwareIdList); }
 
+std::string ConnectionAdvice() { return driver::TakeAdvice(); }
+
 int ProbeHardwareIds(DeviceLink* link, const char* idList) {
+  driver::TakeAdvice();  // what earlier opens met is not this probe's cause
   char entries[kListSlots][kListStride];
   int count = SplitWords(idList, ",", &entries[0][0], kListStride, kListSlots);
   for (int i = 0; i < count; ++i) {

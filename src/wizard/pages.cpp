@@ -1,5 +1,6 @@
 // The three pages: precautions, confirmation with the update run, result.
 #include <cstring>
+#include <string>
 
 #include "device/link.h"
 #include "resources/resources.h"
@@ -23,6 +24,17 @@ void ShowText(Window owner, int textId, uint32_t flags) {
   char text[res::kTextBufferSize];
   res::LoadText(textId, text, sizeof text);
   Host().ShowMessageBox(owner, text, flags);
+}
+
+// The connection error's steps, then what the driver found in the way of the
+// device, where it can tell.
+void ShowConnectionError(Window page) {
+  char text[res::kTextBufferSize];
+  res::LoadText(res::kTextConnectionError, text, sizeof text);
+  std::string shown = text;
+  std::string advice = ConnectionAdvice();
+  if (!advice.empty()) shown += "\n\n" + advice;
+  Host().ShowMessageBox(page, shown.c_str(), kBoxOk | kBoxIconError);
 }
 
 intptr_t AnswerCancel(Window page) { return ConfirmQuit(page) ? 0 : Answer(page, kResultKeepWizard); }
@@ -94,7 +106,7 @@ intptr_t PrecautionsPage(Window page, uint32_t message, uintptr_t, intptr_t lPar
       return 0;
     case kNotifyWizNext:
       if (ProbeHardwareIdList(gDeviceLink)) return 0;
-      ShowText(page, res::kTextConnectionError, kBoxOk | kBoxIconError);
+      ShowConnectionError(page);
       return Answer(page, kResultStay);
     case kNotifyQueryCancel:
       return AnswerCancel(page);

@@ -394,9 +394,9 @@ TEST_F(EmulatedUsbTest, CtrlCBeforeTheUpdateEndsTheProgramAndGivesTheInterfaceBa
 }
 
 // The Linux program that cannot reach the device says why on standard error,
-// once, then behaves as when no device can be opened: the device absent, its
-// interface held by another program, its device file missing, or the user
-// without access to it.
+// once, and in its connection error, then behaves as when no device can be
+// opened: the device absent, its interface held by another program, its device
+// file missing, or the user without access to it.
 TEST_F(EmulatedUsbTest, AProgramThatCannotReachTheDeviceSaysWhy) {
   namespace fs = std::filesystem;
   enum class Cause { Absent, Held, FileMissing, NoAccess };
@@ -413,16 +413,30 @@ TEST_F(EmulatedUsbTest, AProgramThatCannotReachTheDeviceSaysWhy) {
     testing_support::ProgramRun run;
     run.program = UPDATER_PATH;
     run.input = "n\no\nc\ny\n";
-    std::string advice;
+    std::string advice, box;
     switch (cause) {
-      case Cause::Absent: advice = lusb::AdviceText(lusb::Advice::NotFound); break;
-      case Cause::Held: advice = lusb::AdviceText(lusb::Advice::Held); break;
+      case Cause::Absent:
+        advice = lusb::AdviceText(lusb::Advice::NotFound);
+        box = "No USB device FA17:0C3E was found; check the cable and the device's power, that `lsusb` lists the "
+              "device, and that the udev rule 60-updater-device.rules is installed.";
+        break;
+      case Cause::Held:
+        advice = lusb::AdviceText(lusb::Advice::Held);
+        box = "Another program holds the scanner interface of the device (USB FA17:0C3E); close scanning programs, "
+              "photo and camera importers and any other copy of the updater, then try again.";
+        break;
       case Cause::FileMissing:
         advice = lusb::AdviceText(lusb::Advice::NoDeviceFile, file);
+        box = "The device (USB FA17:0C3E) is attached, but its device file " + file +
+              " is missing. In a container, bind /dev/bus/usb in from the host; elsewhere, check that udev or "
+              "devtmpfs creates the files under /dev/bus/usb.";
         fs::rename(busFolder, busFolder + ".gone");
         break;
       case Cause::NoAccess:
         advice = lusb::AdviceText(lusb::Advice::Permission);
+        box = "The device (USB FA17:0C3E) is attached, but this user may not open it. Install the updater's "
+              "package, which brings the device rule (or, built from source, `sudo make install`), then unplug "
+              "the device and plug it in again; or run the updater as root.";
         if (::geteuid() == 0) {
           // Root opens any file; the program runs as nobody instead, in a test
           // bed it may read.
@@ -444,7 +458,9 @@ TEST_F(EmulatedUsbTest, AProgramThatCannotReachTheDeviceSaysWhy) {
 
     EXPECT_EQ(outcome.exitCode, 255) << outcome.out << outcome.err;
     EXPECT_EQ(outcome.err, advice);
-    EXPECT_NE(outcome.out.find("Connection Error"), std::string::npos) << outcome.out;
+    EXPECT_NE(outcome.out.find(testing_support::kLinuxConnectionErrorBox + ("\n" + box) + "\n[O]K\n"),
+              std::string::npos)
+        << outcome.out;
     EXPECT_TRUE(bus_->Seen(kOurs).empty());
   }
 }

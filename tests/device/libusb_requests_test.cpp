@@ -124,4 +124,28 @@ TEST(LibusbAdvice, NamesTheCauseOfARefusedOpen) {
             std::string::npos);
 }
 
+// The connection error shows the causes noted since the previous one, each once,
+// also those standard error was given before or is not given at all.
+TEST(LibusbAdvice, TheConnectionErrorTakesTheCausesNotedSinceThePreviousOne) {
+  const std::string held = "Another program holds the scanner interface of the device (USB FA17:0C3E); close scanning "
+                           "programs, photo and camera importers and any other copy of the updater, then try again.";
+  lusb::TakeNotedAdvice();
+  lusb::GiveAdvice(lusb::Advice::Held);
+  lusb::GiveAdvice(lusb::Advice::NoDeviceFile, "/dev/bus/usb/001/005");
+  lusb::GiveAdvice(lusb::Advice::Held);
+  EXPECT_EQ(lusb::TakeNotedAdvice(), held + "\n\nThe device (USB FA17:0C3E) is attached, but its device file "
+                                            "/dev/bus/usb/001/005 is missing. In a container, bind /dev/bus/usb in "
+                                            "from the host; elsewhere, check that udev or devtmpfs creates the files "
+                                            "under /dev/bus/usb.");
+  EXPECT_EQ(lusb::TakeNotedAdvice(), "");
+  lusb::NoteDeviceOpened();
+  testing::internal::CaptureStderr();
+  lusb::GiveAdvice(lusb::Advice::Held);
+  lusb::GiveAdvice(lusb::Advice::NotFound);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(lusb::TakeNotedAdvice(), held + "\n\nNo USB device FA17:0C3E was found; check the cable and the device's "
+                                            "power, that `lsusb` lists the device, and that the udev rule "
+                                            "60-updater-device.rules is installed.");
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 // The built programs, started as a user or a script starts them.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <thread>
@@ -39,7 +40,7 @@ TEST(UpdaterSim, AnswersOnStandardInputGiveTheExitCodes) {
     const char* scenario;
     const char* input;
     int exitCode;
-    const char* shown;
+    std::string shown;
   };
   const Case cases[] = {
       {"the full update", "clock=fast", "n\nn\no\nf\n", 0, "successfully completed"},
@@ -48,7 +49,8 @@ TEST(UpdaterSim, AnswersOnStandardInputGiveTheExitCodes) {
       {"the input ends at once", "clock=fast", "", 255, "Read the following contents"},
       {"quitting confirmed", "clock=fast", "c\ny\n", 255, "Are you sure you want to quit"},
       {"quitting refused, then the input ends", "clock=fast", "c\nn\n", 255, "Are you sure you want to quit"},
-      {"no device, then quitting", "device=absent;clock=fast", "n\no\nc\ny\n", 255, "Connection Error"},
+      {"no device, then quitting", "device=absent;clock=fast", "n\no\nc\ny\n", 255,
+       testing_support::kLinuxConnectionErrorBox + std::string("[O]K\n")},
       {"already current", "version=V2.60a-3;clock=fast", "n\no\n", 0, "has already been updated"},
       {"incompatible", "version=V2.50a-2;clock=fast", "n\no\n", 255, "not compatible"},
       {"the start warning refused", "clock=fast", "n\nn\nc\n", 255, "will start"},
@@ -249,7 +251,10 @@ TEST(Updater, TheLinuxProgramWithoutADeviceShowsTheConnectionError) {
   // The product ignores the simulation.
   Outcome outcome = Start(UPDATER_PATH, "colour=blue", "n\no\nc\ny\n");
   EXPECT_EQ(outcome.exitCode, 255);
-  EXPECT_TRUE(Contains(outcome.out, "Connection Error")) << outcome.out;
+  // The box carries what standard error says, without the program's name, as a sentence.
+  std::string advice = outcome.err.empty() ? "" : "\n" + outcome.err.substr(outcome.err.find(": ") + 2);
+  if (!advice.empty()) advice[1] = static_cast<char>(std::toupper(advice[1]));
+  EXPECT_TRUE(Contains(outcome.out, testing_support::kLinuxConnectionErrorBox + advice + "[O]K\n")) << outcome.out;
 }
 
 }  // namespace

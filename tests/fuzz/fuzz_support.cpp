@@ -145,6 +145,7 @@ using fuzz::Check;
 using fuzz::D;
 
 bool Prepare(std::string&) { return true; }
+std::string TakeAdvice() { return {}; }
 
 Handle OpenDevicePath(const char* path, uint32_t) {
   Check(std::strlen(path) < 4096, "a device path ends");

@@ -60,6 +60,11 @@ TEST(Texts, EveryLanguageKeepsTheShapeOfTheEnglishTexts) {
       EXPECT_EQ(text.ends_with("\r\n"), !last) << language << " item " << item;
       EXPECT_FALSE(last && (text.back() == '\n' || text.back() == '\r')) << language;
     }
+    // The Linux program's connection error speaks of the udev rule, not of a Windows driver.
+    std::string connection = res::TextIn(language, res::kTextConnectionError);
+    EXPECT_TRUE(connection.find("60-updater-device.rules") != std::string::npos &&
+                connection.find("TWAIN") == std::string::npos)
+        << language;
     // The heading and the confirmation page name the Next button in brackets.
     std::string heading = res::TextIn(language, res::kTextPrecautionsHeading);
     std::string confirm = res::TextIn(language, res::kTextConfirmHeading);

@@ -11,6 +11,15 @@
 
 namespace testing_support {
 
+// The connection-error box of the Linux programs in English on the terminal, up
+// to the driver's advice (none from the simulated device) and the OK button.
+inline constexpr char kLinuxConnectionErrorBox[] =
+    "NORVA TELIX MZ 5100P - Error\nConnection Error\n\nPerform the following steps:\n1. Confirm your device is "
+    "supported by this updater.\n2. Check that the udev rule 60-updater-device.rules is installed (the updater's "
+    "package brings it), and close any other program that uses the scanner interface of the device (scanning or "
+    "photo import programs, another copy of this updater).\n3. Check the USB cable and that the device power is on; "
+    "restart the device, then reconnect it to the computer with the USB cable.\n";
+
 // What is done once the program's output shows a text, after the text of the
 // step before: a signal sent to the program (0: none), then the action.
 struct OnOutput {

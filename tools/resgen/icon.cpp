@@ -1,5 +1,6 @@
 // Icon 107: a multifunction device with a green arrow pointing down into it, in
-// two sizes (32 x 32 and 16 x 16) of 16 colours, written as an .ico file.
+// two sizes (32 x 32 and 16 x 16) of 16 colours, written as an .ico file; and
+// the same picture as PNG files in the sizes a Linux desktop asks for.
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -46,6 +47,17 @@ void Put32(std::string& out, uint32_t value) {
   Put16(out, static_cast<uint16_t>(value >> 16));
 }
 
+// The picture's colours, size x size, row by row from the top; each pixel the
+// colour of the picture at its centre, so that no size is blurred.
+std::vector<int> Pixels(int size) {
+  std::vector<int> pixels(static_cast<size_t>(size * size));
+  double scale = 32.0 / size;
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) pixels[static_cast<size_t>(y * size + x)] = ColourAt((x + 0.5) * scale, (y + 0.5) * scale);
+  }
+  return pixels;
+}
+
 // One image: BITMAPINFOHEADER, palette, 4-bit colours and 1-bit mask, bottom-up.
 std::string Image(int size) {
   std::string out;
@@ -58,13 +70,7 @@ std::string Image(int size) {
   for (const auto& colour : kPalette) out += std::string{char(colour[0]), char(colour[1]), char(colour[2]), 0};
   int colourRow = (size / 2 + 3) / 4 * 4;
   int maskRow = (size / 8 + 3) / 4 * 4;
-  std::vector<int> pixels(static_cast<size_t>(size * size));
-  for (int y = 0; y < size; ++y) {
-    for (int x = 0; x < size; ++x) {
-      double scale = 32.0 / size;
-      pixels[static_cast<size_t>(y * size + x)] = ColourAt((x + 0.5) * scale, (y + 0.5) * scale);
-    }
-  }
+  std::vector<int> pixels = Pixels(size);
   for (int y = size - 1; y >= 0; --y) {
     std::string row(static_cast<size_t>(colourRow), '\0');
     for (int x = 0; x < size; ++x) {
@@ -106,6 +112,18 @@ std::string IconFile() {
     offset += static_cast<uint32_t>(images[i].size());
   }
   return out + images[0] + images[1];
+}
+
+// Palette index 16 is the transparent one.
+std::string IconPng(int size) {
+  std::string palette, alpha(17, '\xFF');
+  for (const auto& colour : kPalette) palette += std::string{char(colour[2]), char(colour[1]), char(colour[0])};
+  palette += std::string(3, '\0');
+  alpha.back() = '\0';
+  std::vector<int> pixels = Pixels(size);
+  std::vector<uint8_t> indices(pixels.size());
+  for (size_t i = 0; i < pixels.size(); ++i) indices[i] = static_cast<uint8_t>(pixels[i] == None ? 16 : pixels[i]);
+  return PalettePng(size, palette, alpha, indices);
 }
 
 }  // namespace resgen

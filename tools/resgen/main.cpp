@@ -1,7 +1,7 @@
 // The resource generator: turns the texts of src/resources/text and the layout
 // description into the Windows resource script and the tables for other
-// systems, and makes the icon and, when no firmware image is given, the
-// development image.
+// systems, and makes the icon (also as the PNG files of a Linux desktop) and,
+// when no firmware image is given, the development image.
 //
 //   resgen SOURCE_DIR OUT_DIR VERSION MAIN_IMAGE BOOT_IMAGE TEMP_IMAGE
 //
@@ -17,7 +17,7 @@ namespace {
 
 constexpr size_t kDevelopmentImageSize = 1399240;
 const std::set<int> kTextIds = {1,  2,  3,  4,  5,  6,  7,  8,  9,  12, 13, 14, 16, 18, 19, 20, 21, 22,
-                                23, 24, 25, 26, 27, 28, 31, 33, 34, 35, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49};
+                                23, 24, 25, 26, 27, 28, 31, 33, 34, 35, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50};
 
 // Whether the label of a terminal button shows its letter in brackets, in either case.
 bool ShowsKey(const std::string& label, char key) {
@@ -103,6 +103,9 @@ int main(int argc, char** argv) {
                                                  source + "/updater.manifest", images, version)) &&
             WriteIfChanged(out + "/resource_tables.cpp", resgen::PosixTables(languages, dialogs)) &&
             WriteIfChanged(out + "/firmware_images.cpp", resgen::PosixImages(images));
+  for (int size : resgen::kDesktopIconSizes) {
+    ok = ok && WriteIfChanged(out + "/icon-" + std::to_string(size) + ".png", resgen::IconPng(size));
+  }
   if (!ok) std::cerr << "resgen: cannot write into " << out << "\n";
   return ok ? 0 : 1;
 }

@@ -50,7 +50,7 @@ std::string PosixTables(const std::vector<Language>& languages, const std::vecto
   for (const Language& language : languages) {
     out << "// " << language.name << "\nconst char* const kTexts" << language.id << "[kTextSlots] = {\n";
     for (int id = 0; id < kTextSlots; ++id) {
-      auto text = language.texts.find(id);
+      auto text = language.texts.find(id == kConnectionError ? kPosixConnectionError : id);
       out << "    " << (text == language.texts.end() ? "nullptr" : CppLiteral(text->second)) << ",\n";
     }
     out << "};\n\n";

@@ -1,16 +1,38 @@
 #include "device/libusb/advice.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <mutex>
 #include <set>
+#include <utility>
+#include <vector>
 
 namespace lusb {
 namespace {
 
+constexpr char kProgramPrefix[] = "updater: ";
+
 std::mutex gAdviceMutex;
 std::set<Advice> gGiven;
 std::atomic<bool> gOpened{false};
+std::vector<std::pair<Advice, std::string>> gNoted;  // since the last TakeNotedAdvice
+
+// The advice as one paragraph: the line's words, unwrapped, without "updater: ",
+// as a sentence.
+std::string Paragraph(const std::string& line) {
+  std::string text;
+  for (size_t i = line.rfind(kProgramPrefix, 0) == 0 ? sizeof kProgramPrefix - 1 : 0; i < line.size(); ++i) {
+    if (line[i] != '\n') {
+      text += line[i];
+    } else if (line.compare(i + 1, 2, "  ") == 0) {  // a continued line
+      text += ' ';
+      i += 2;
+    }
+  }
+  if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 'a' + 'A');
+  return text;
+}
 
 }  // namespace
 
@@ -58,14 +80,29 @@ std::optional<Advice> CauseOfRefusedOpen(int openError, bool busFolderPresent) {
 }
 
 void GiveAdvice(Advice advice, const std::string& deviceFile) {
-  if (advice == Advice::NotFound && gOpened) return;
   {
     std::lock_guard lock(gAdviceMutex);
+    auto noted = [advice](const auto& entry) { return entry.first == advice; };
+    if (std::none_of(gNoted.begin(), gNoted.end(), noted)) gNoted.emplace_back(advice, deviceFile);
+    if (advice == Advice::NotFound && gOpened) return;
     if (!gGiven.insert(advice).second) return;
   }
   std::fputs(AdviceText(advice, deviceFile).c_str(), stderr);
 }
 
 void NoteDeviceOpened() { gOpened = true; }
+
+std::string TakeNotedAdvice() {
+  std::vector<std::pair<Advice, std::string>> noted;
+  {
+    std::lock_guard lock(gAdviceMutex);
+    noted.swap(gNoted);
+  }
+  std::string text;
+  for (const auto& [advice, deviceFile] : noted) {
+    text += (text.empty() ? "" : "\n\n") + Paragraph(AdviceText(advice, deviceFile));
+  }
+  return text;
+}
 
 }  // namespace lusb

@@ -1,8 +1,8 @@
 // What the Linux program tells the user on standard error when the device it
 // updates cannot be reached: why an attached device cannot be opened, that
-// another program holds it, or that it was not found at all. The first page's
-// connection error speaks of Windows drivers; these lines say what to check on
-// Linux. Each is given once per run.
+// another program holds it, or that it was not found at all. Each is given once
+// per run; the first page's connection error shows the causes of its own failure
+// too, for a user who sees no standard error.
 #pragma once
 
 #include <cerrno>
@@ -39,5 +39,11 @@ std::optional<Advice> CauseOfRefusedOpen(int openError, bool busFolderPresent);
 void GiveAdvice(Advice advice, const std::string& deviceFile = "");
 // Records that the device has been opened in this run.
 void NoteDeviceOpened();
+
+// The advice noted since the previous call, each cause once, in the order noted
+// and whether printed or not (a connection error shows the causes of its own
+// failure): the standard-error lines' words without the program's name, one
+// paragraph a cause, paragraphs separated by an empty line.
+std::string TakeNotedAdvice();
 
 }  // namespace lusb

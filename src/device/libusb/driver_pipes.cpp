@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "device/driver.h"
+#include "device/libusb/advice.h"
 #include "device/libusb/names.h"
 #include "device/libusb/ports.h"
 #include "device/libusb/requests.h"
@@ -80,6 +81,8 @@ bool PrinterControl(Handle handle, uint32_t code, const void* in, uint32_t inSiz
 }  // namespace
 
 bool Prepare(std::string& refusal) { return lusb::StartSession(refusal); }
+
+std::string TakeAdvice() { return lusb::TakeNotedAdvice(); }
 
 Handle OpenDevicePath(const char* path, uint32_t) {
   if (path == nullptr || lusb::Context() == nullptr) return kInvalidHandle;

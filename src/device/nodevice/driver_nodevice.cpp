@@ -6,6 +6,8 @@ namespace driver {
 
 bool Prepare(std::string&) { return true; }
 
+std::string TakeAdvice() { return {}; }
+
 Handle OpenDevicePath(const char*, uint32_t) { return kInvalidHandle; }
 
 bool DeviceControl(Handle, uint32_t, const void*, uint32_t, void*, uint32_t, uint32_t* returned) {

@@ -42,6 +42,9 @@ bool Prepare(std::string& refusal) {
   return true;
 }
 
+// The simulated device has no advice to give: the run shows what Windows shows.
+std::string TakeAdvice() { return {}; }
+
 Handle OpenDevicePath(const char* path, uint32_t attributes) {
   if (Fails()) return kInvalidHandle;
   return sim::CurrentBus().Open(path, attributes);

@@ -10,6 +10,8 @@ HANDLE ToSystem(Handle handle) { return reinterpret_cast<HANDLE>(handle); }
 
 bool Prepare(std::string&) { return true; }
 
+std::string TakeAdvice() { return {}; }
+
 Handle OpenDevicePath(const char* path, uint32_t attributes) {
   HANDLE handle = ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, attributes, nullptr);
