@@ -53,7 +53,6 @@ sanitizers:
 
 # The x86_64 Windows program under Wine, driven by key presses.
 wine-test: win64
-	./tests/qt/run_desktop_test.sh build/native build/desktop
 	./tests/wine/run_windows_tests.sh build/win64 build/wine
 
 # The fuzz harnesses (clang and libFuzzer, with address and undefined-behaviour
