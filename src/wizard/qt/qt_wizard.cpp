@@ -50,6 +50,7 @@ struct QtWizardUser::Buttons : QObject {
       button->setAutoDefault(false);
       if (m.pressing == Button::Cancel) static_cast<QBoxLayout*>(row->layout())->addSpacing(metrics.averageCharWidth() * 2);
       row->layout()->addWidget(button);
+      button->show();  // made after the window may have been shown
       connect(button, &QPushButton::clicked, this, [this, which = m.pressing] {
         if (waiting) pressed = which;
       });
