@@ -33,11 +33,17 @@ wait_windows() {
   done
   echo "  no $1 windows"; return 1
 }
-shot() { sleep 0.5; import -window root "$dir/$1.png"; }
+# The screen within the wizard window's bounds, boxes and dialogs over it included.
+shot() {
+  sleep 0.5
+  [ -n "$frame" ] || frame=$(xdotool search --onlyvisible --name "$title" getwindowgeometry --shell 2>/dev/null |
+    awk -F= '/^X=/{x=$2} /^Y=/{y=$2} /^WIDTH=/{w=$2} /^HEIGHT=/{h=$2} END{print w "x" h "+" x "+" y}')
+  import -window root -crop "$frame" +repage "$dir/$1.png"
+}
 
 failures=0
 for language in en_US de_DE ja_JP; do
-  dir="$out/$language"; mkdir -p "$dir"
+  dir="$out/$language"; mkdir -p "$dir"; frame=
   LANG=$language.UTF-8 UPDATER_SIMULATE="clock=fast;link-ms=40" "$program" >"$dir/output.txt" 2>&1 &
   app=$!
   ok=1
@@ -55,4 +61,11 @@ for language in en_US de_DE ja_JP; do
     echo "desktop wizard, $language: FAILED (exit code $code); screenshots in $dir"; failures=$((failures + 1))
   fi
 done
+# Asked to end before an update, the windows close as a confirmed quit.
+UPDATER_SIMULATE=clock=fast "$program" >/dev/null 2>&1 &
+app=$!
+wait_windows 1 && kill -TERM $app
+wait $app; code=$?
+[ $code -eq 255 ] && echo "desktop wizard: SIGTERM on the first page, exit code 255" ||
+  { echo "desktop wizard: SIGTERM on the first page: FAILED (exit code $code)"; failures=$((failures + 1)); }
 exit $failures
