@@ -82,7 +82,11 @@ std::unique_ptr<UserInterface> OpenDesktop(int&, char** argv, HeldSignals& signa
   // Qt is given the program's name alone: every other word is the wizard's.
   static int qtArgc = 1;
   static char* qtArgv[] = {argv[0], nullptr};
+  // Qt's own complaints about a display it cannot reach are not the user's
+  // business: the terminal takes over.
+  QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
   auto application = std::make_unique<QApplication>(qtArgc, qtArgv);
+  qInstallMessageHandler(previous);
   if (QGuiApplication::platformName() == QString::fromLatin1(kStandIn.data(), kStandIn.size())) {
     application.reset();
     if (asked) std::fputs("updater: no window could be opened; the wizard runs on the terminal.\n", stderr);
