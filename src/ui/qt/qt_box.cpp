@@ -2,9 +2,11 @@
 // program asks for, the device title as caption, owned by the window that
 // raises them. As on Windows, Escape and the close button answer Cancel where
 // there is one and OK where it is the only button; a Yes/No box has neither.
+#include <QDialogButtonBox>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QProxyStyle>
 #include <QPushButton>
 
 #include "resources/resources.h"
@@ -26,6 +28,17 @@ class NoEscape : public QObject {
     }
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) return true;
     return QObject::eventFilter(watched, event);
+  }
+};
+
+// The buttons in the system's order, OK before Cancel and Yes before No, on
+// every desktop.
+class WindowsButtonOrder : public QProxyStyle {
+ public:
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returned) const override {
+    if (hint == SH_DialogButtonLayout) return QDialogButtonBox::WinLayout;
+    return QProxyStyle::styleHint(hint, option, widget, returned);
   }
 };
 
@@ -52,6 +65,7 @@ QMessageBox::Icon IconOf(uint32_t flags) {
 int QtHost::AskBox(Window owner, const std::string& text, uint32_t flags) {
   if (InputEnded()) return DefaultAnswer(flags);
   QWidget* parent = WidgetOf(owner) ? WidgetOf(owner)->window() : nullptr;
+  WindowsButtonOrder order;  // outlives the box
   QMessageBox box(IconOf(flags), kDeviceTitle, QString::fromUtf8(text.c_str()).remove('\r'), QMessageBox::NoButton,
                   parent);
   box.setTextFormat(Qt::PlainText);
@@ -77,6 +91,7 @@ int QtHost::AskBox(Window owner, const std::string& text, uint32_t flags) {
       box.setEscapeButton(answers.back().first);
       break;
   }
+  if (auto* row = box.findChild<QDialogButtonBox*>()) row->setStyle(&order);
   box.setDefaultButton(answers.front().first);  // the first button, as the system's default
   openBox_ = &box;
   AwaitingUser(&box);
