@@ -13,7 +13,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <regex>
 #include <sstream>
 
 #include "app/program.h"
@@ -50,11 +49,12 @@ char LetterOf(const QAbstractButton* button) {
 std::vector<std::string> PromptLetters(const std::string& out) {
   std::vector<std::string> prompts;
   std::istringstream lines(out);
-  const std::regex button(R"(\[([A-Za-z])\])");
   for (std::string line; std::getline(lines, line);) {
     std::string letters;
-    for (std::sregex_iterator it(line.begin(), line.end(), button), end; it != end; ++it) {
-      letters += static_cast<char>(std::tolower(static_cast<unsigned char>((*it)[1].str()[0])));
+    for (size_t i = 0; i + 2 < line.size(); ++i) {
+      if (line[i] == '[' && std::isalpha(static_cast<unsigned char>(line[i + 1])) && line[i + 2] == ']') {
+        letters += static_cast<char>(std::tolower(static_cast<unsigned char>(line[i + 1])));
+      }
     }
     if (!letters.empty()) prompts.push_back(Sorted(letters));
   }
