@@ -26,6 +26,7 @@ test: floors deps native windows sanitizers
 	[ ! -x build/asan/tests/libusb_device_tests ] || ./build/asan/tests/libusb_device_tests --gtest_brief=1
 	./build/tsan/tests/updater_tests --gtest_brief=1 --gtest_filter='$(TSAN_FILTER)'
 	./build/native/transfer_bench
+	./tests/qt/run_desktop_test.sh build/native build/desktop
 	./tests/wine/run_windows_tests.sh build/win64 build/wine
 	./tests/wine/run_windows_tests.sh build/win32 build/wine session
 	./tools/package.sh build/native build/native/dist

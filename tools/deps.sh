@@ -11,6 +11,7 @@ packages=(
   wine wine64 wine32:i386 xvfb xdotool imagemagick fonts-noto-cjk locales
   clang libclang-rt-14-dev
   libsystemd-dev dbus python3-dbusmock
+  qt6-base-dev
   dpkg-dev lintian desktop-file-utils appstream
 )
 

@@ -70,6 +70,7 @@ void HeldSignals::Take(int) {
     quitBeforeRun_.store(true);
   }
   input_->End();
+  if (alsoOnSignal_) alsoOnSignal_();
 }
 
 void HeldSignals::RunBegins() {

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <functional>
 #include <thread>
 
 #include "ui/posix/terminal_input.h"
@@ -23,6 +24,9 @@ class HeldSignals {
 
   // Takes the signals from now on; each ends input.
   void Watch(TerminalInput& input);
+  // Also done on each signal, on the watching thread (the windows end their
+  // input with it); give it before Watch.
+  void AlsoOnSignal(std::function<void()> action) { alsoOnSignal_ = std::move(action); }
 
   // The update run's bounds: the progress dialog's life.
   void RunBegins();
@@ -36,6 +40,7 @@ class HeldSignals {
 
   sigset_t held_{};
   TerminalInput* input_ = nullptr;
+  std::function<void()> alsoOnSignal_;
   std::thread watcher_;
   std::atomic<bool> stopping_{false};
   std::atomic<bool> running_{false};

@@ -1,18 +1,17 @@
 // Entry on POSIX systems: the command line is the arguments joined by single
-// blanks, and the windows are shown on the terminal.
+// blanks, and the windows are shown on a desktop or on the terminal.
 #include <unistd.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "app/console_host_posix.h"
 #include "app/held_signals_posix.h"
 #include "app/info_options.h"
 #include "app/program.h"
+#include "app/user_interface_posix.h"
 #include "device/driver.h"
 #include "wizard/posix/posix_wizard.h"
-#include "wizard/posix/terminal_wizard.h"
 
 #ifndef UPDATER_PROGRAM_NAME
 #error "UPDATER_PROGRAM_NAME names the program in its messages; the build defines it."
@@ -27,11 +26,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", refusal.c_str());
     return 2;
   }
-  auto terminal = std::make_unique<ConsoleHost>(input, signals);
+  std::unique_ptr<UserInterface> ui = OpenUserInterface(argc, argv, input, signals);
   signals.Watch(input);
-  TerminalWizardUser user(*terminal);
-  PosixWizard wizard(*terminal, user);
-  SetHost(terminal.get());
+  PosixWizard wizard(ui->Host(), ui->User(), ui->FrameMargins());
+  SetHost(&ui->Host());
   SetWizardHost(&wizard);
 
   std::string joined;

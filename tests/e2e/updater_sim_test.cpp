@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/instance_guard.h"
+#include "support/answer_table.h"
 #include "support/logind_mock.h"
 #include "support/run_program.h"
 #include "update/queries.h"
@@ -35,31 +36,7 @@ bool Contains(const std::string& text, const std::string& piece) { return text.f
 
 TEST(UpdaterSim, AnswersOnStandardInputGiveTheExitCodes) {
   testing_support::PrivateRuntimeDir dir;
-  struct Case {
-    const char* what;
-    const char* scenario;
-    const char* input;
-    int exitCode;
-    std::string shown;
-  };
-  const Case cases[] = {
-      {"the full update", "clock=fast", "n\nn\no\nf\n", 0, "successfully completed"},
-      {"the input ends on the result page", "clock=fast", "n\nn\no\n", 0, "successfully completed"},
-      {"Enter alone: Next, Next, OK", "clock=fast", "\n\n\n", 0, "successfully completed"},
-      {"the input ends at once", "clock=fast", "", 255, "Read the following contents"},
-      {"quitting confirmed", "clock=fast", "c\ny\n", 255, "Are you sure you want to quit"},
-      {"quitting refused, then the input ends", "clock=fast", "c\nn\n", 255, "Are you sure you want to quit"},
-      {"no device, then quitting", "device=absent;clock=fast", "n\no\nc\ny\n", 255,
-       testing_support::kLinuxConnectionErrorBox + std::string("[O]K\n")},
-      {"already current", "version=V2.60a-3;clock=fast", "n\no\n", 0, "has already been updated"},
-      {"incompatible", "version=V2.50a-2;clock=fast", "n\no\n", 255, "not compatible"},
-      {"the start warning refused", "clock=fast", "n\nn\nc\n", 255, "will start"},
-      {"the device not ready", "status=1;clock=fast", "n\no\n", 255, "Update Error"},
-      {"the update failing", "fail-write=2;clock=fast", "n\nn\no\no\n", 255, "Update Error"},
-      {"the writing stalled", "progress=50;clock=fast", "n\nn\no\no\n", 255, "Update Error"},
-      {"back with the old firmware", "version-after=V2.50a-3;clock=fast", "n\nn\no\nf\n", 255, "Update Error"},
-  };
-  for (const Case& c : cases) {
+  for (const testing_support::AnswerRow& c : testing_support::kAnswerRows) {
     Outcome outcome = Start(UPDATER_SIM_PATH, c.scenario, c.input);
     EXPECT_EQ(outcome.exitCode, c.exitCode) << c.what << "\n" << outcome.out;
     EXPECT_TRUE(Contains(outcome.out, c.shown)) << c.what << "\n" << outcome.out;

@@ -64,6 +64,7 @@ ProgramOutcome RunProgram(const ProgramRun& run) {
     if (run.scenario) ::setenv("UPDATER_SIMULATE", run.scenario->c_str(), 1);
     else ::unsetenv("UPDATER_SIMULATE");
     ::setenv("LANG", run.locale.c_str(), 1);
+    ::setenv("UPDATER_UI", "terminal", 1);  // the wizard these runs type into
     for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LC_CTYPE"}) ::unsetenv(variable);
     if (run.runAs) {
       // The other user keeps the instance mark in its own place.

@@ -139,6 +139,7 @@ int LayoutHost::ShowMessageBox(Window owner, const char* text, uint32_t flags) {
   std::unique_lock lock(mutex_);
   boxes_.push_back(&request);
   wake_.notify_all();
+  Woken();
   wake_.wait(lock, [&] { return request.answered; });
   return request.answer;
 }
@@ -159,7 +160,7 @@ void LayoutHost::ServeBoxes(std::unique_lock<std::mutex>& lock) {
 Window LayoutHost::Make(int templateId, Window owner, DialogProc proc) {
   const res::DialogLayout* layout = res::FindLayout(templateId);
   if (!layout) return kNoWindow;
-  Rect size = PixelsOf(0, 0, layout->width, layout->height);
+  Rect size = DialogPixels(0, 0, layout->width, layout->height);
   // A dialog opens at its owner's top left corner; its procedure may move it.
   Rect around = WindowRect(owner);
   Window dialog = AddWindow(owner, proc, {around.left, around.top, around.left + size.right, around.top + size.bottom},
@@ -211,7 +212,7 @@ intptr_t LayoutHost::RunModal(int templateId, Window owner, DialogProc proc, int
       lock.lock();
       continue;
     }
-    if (!modal.ended && boxes_.empty()) wake_.wait(lock);
+    if (!modal.ended && boxes_.empty()) WaitForWork(lock);
   }
   std::erase(modals_, &modal);
   lock.unlock();
@@ -228,12 +229,14 @@ void LayoutHost::EndModal(Window dialog, intptr_t result) {
     }
   }
   wake_.notify_all();
+  Woken();
 }
 
 void LayoutHost::Post(Window window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
   std::lock_guard lock(mutex_);
   posted_.push_back({window, message, wParam, lParam});
   wake_.notify_all();
+  Woken();
 }
 
 int LayoutHost::DispatchPosted() {

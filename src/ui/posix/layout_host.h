@@ -68,12 +68,19 @@ class LayoutHost : public WindowHost {
 
   // Pixels of a dialog unit, as for the 8-point dialog font.
   static Rect PixelsOf(int x, int y, int width, int height);
+  // Pixels of a rectangle in dialog units as this host draws its windows.
+  virtual Rect DialogPixels(int x, int y, int width, int height) const { return PixelsOf(x, y, width, height); }
 
  protected:
   // Hooks for the derived host, called with the lock released.
   virtual void Changed(Window window) = 0;  // a text, bar, visibility or place changed
   virtual void Destroyed(Window window) = 0;
   virtual int AskBox(Window owner, const std::string& text, uint32_t flags) = 0;  // on the modal thread
+  // The modal loop's wait for a posted message, a box or the end, entered and
+  // left with the lock held; a host with an event loop of its own runs it here.
+  virtual void WaitForWork(std::unique_lock<std::mutex>& lock) { wake_.wait(lock); }
+  // Called, with the lock held, whenever there is work for the modal loop.
+  virtual void Woken() {}
 
  private:
   struct Posted {

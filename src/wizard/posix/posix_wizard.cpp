@@ -7,9 +7,6 @@ namespace {
 PosixWizard* gWizard = nullptr;  // the wizard host of the run
 PosixWizard* gRunning = nullptr;  // the wizard whose window is up
 
-// The wizard window: the page area and room for the title and the buttons.
-constexpr int kFrameWidth = 12, kFrameHeight = 84;
-
 }  // namespace
 
 void SetWizardHost(PosixWizard* wizard) { gWizard = wizard; }
@@ -22,7 +19,8 @@ WizardEnd RunWizardSheet(Window parent, const WizardPage* pages, int count) {
 
 void SetMessageResult(Window page, intptr_t result) { gWizard->SetMessageResult(page, result); }
 
-PosixWizard::PosixWizard(LayoutHost& host, WizardUser& user) : host_(host), user_(user) {}
+PosixWizard::PosixWizard(LayoutHost& host, WizardUser& user, Size frameMargins)
+    : host_(host), user_(user), frameMargins_(frameMargins) {}
 
 PosixWizard::~PosixWizard() {
   if (gWizard == this) gWizard = nullptr;
@@ -94,8 +92,9 @@ WizardEnd PosixWizard::Run(Window parent, const WizardPage* pages, int count) {
     if (at < defined_.size()) pages_.push_back(defined_[at]);
   }
   const res::DialogLayout* layout = pages_.empty() ? nullptr : res::FindLayout(pages_[0].templateId);
-  Rect area = layout ? LayoutHost::PixelsOf(0, 0, layout->width, layout->height) : Rect{};
-  frame_ = host_.AddWindow(parent, FrameProc, {0, 0, area.right + kFrameWidth, area.bottom + kFrameHeight}, kDeviceTitle);
+  Rect area = layout ? host_.DialogPixels(0, 0, layout->width, layout->height) : Rect{};
+  frame_ = host_.AddWindow(parent, FrameProc, {0, 0, area.right + frameMargins_.width, area.bottom + frameMargins_.height},
+                           kDeviceTitle);
   gRunning = this;
   buttons_ = 0;
   current_ = -1;

@@ -24,7 +24,9 @@ class WizardUser {
 
 class PosixWizard {
  public:
-  PosixWizard(LayoutHost& host, WizardUser& user);
+  // The wizard window is the page area and frameMargins of room for the title
+  // and the buttons.
+  PosixWizard(LayoutHost& host, WizardUser& user, Size frameMargins = {12, 84});
   ~PosixWizard();
 
   WizardPage AddPage(int templateId, DialogProc proc);
@@ -52,6 +54,7 @@ class PosixWizard {
   std::vector<Page> defined_;
   std::vector<Page> pages_;
   std::map<Window, intptr_t> results_;
+  const Size frameMargins_;
   Window frame_ = kNoWindow;
   intptr_t buttons_ = 0;
   int current_ = -1;
