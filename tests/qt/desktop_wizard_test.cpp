@@ -98,7 +98,7 @@ class DesktopWizard : public testing_support::SimWorld, public testing::WithPara
       if (next == keys.size()) return host.EndInput();
       char key = keys[next++];
       QWidget* target = where->focusWidget() ? where->focusWidget() : where;
-      QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, Qt::Key_A + (key - 'a'), Qt::NoModifier,
+      QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, key == '\r' ? int(Qt::Key_Return) : Qt::Key_A + (key - 'a'), Qt::NoModifier,
                                                         QString(QChar(key))));
     });
     // A key that presses nothing leaves the run waiting: it fails instead.
