@@ -12,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   libsystemd-dev dbus python3-dbusmock
   dpkg-dev lintian
+  libssl-dev openssl osslsigncode
 )
 
 # Wine takes the program's language from the C library's locale, so the Wine
