@@ -12,6 +12,10 @@
 namespace platform {
 namespace {
 
+// CALG_SHA_256, which the headers give only to programs built for XP SP3 and
+// later; the program is built for XP and looks no further than SP3 for it.
+constexpr ALG_ID kSha256Algorithm = ALG_CLASS_HASH | ALG_TYPE_ANY | 12;
+
 class Provider {
  public:
   Provider() {
@@ -31,7 +35,7 @@ class Provider {
 class Hash {
  public:
   explicit Hash(HCRYPTPROV provider) {
-    if (!provider || !::CryptCreateHash(provider, CALG_SHA_256, 0, 0, &handle_)) handle_ = 0;
+    if (!provider || !::CryptCreateHash(provider, kSha256Algorithm, 0, 0, &handle_)) handle_ = 0;
   }
   ~Hash() {
     if (handle_) ::CryptDestroyHash(handle_);
