@@ -78,7 +78,7 @@ add_custom_command(
           -DTEMP=${UPDATER_FIRMWARE_TEMP_IMAGE_PATH} -DMAIN=${RES_MAIN_IMAGE}
           -P ${PROJECT_SOURCE_DIR}/cmake/ImageDigests.cmake
   DEPENDS ${RES_MAIN_IMAGE} ${RES_IMAGES} ${PROJECT_SOURCE_DIR}/cmake/ImageDigests.cmake
-  COMMENT "Recording the digests of the embedded images")
+  COMMENT "Recording the digests of the embedded images" VERBATIM)
 add_custom_target(updater_resources DEPENDS ${RES_OUTPUTS} ${RES_DIGESTS})
 
 # The images are assembled into the program: rebuild when one changes.
