@@ -88,7 +88,7 @@ win32:
 
 # What is shipped, in build/dist: the x86_64 and i686 updater.exe and the Debian
 # package of the Linux program, optimised and stripped, each carrying the firmware
-# image given as for CMake, with its version:
+# image given as for CMake, with its version, and SHA256SUMS, the digests of them all:
 #   make release UPDATER_FIRMWARE_IMAGE=/path/to/master-controller.bin UPDATER_FIRMWARE_VERSION=V2.70a-1
 # Without an image they carry the development image, and say so.
 UPDATER_FIRMWARE_IMAGE ?=
