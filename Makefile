@@ -20,7 +20,7 @@ run:
 	@cmake --build build/native --target updater-sim -j $(JOBS)
 	@./build/native/src/updater-sim
 
-test: floors deps native windows sanitizers
+test: floors deps native windows sanitizers release-win64 release-win32
 	ctest --test-dir build/native --output-on-failure --no-tests=error -j $(JOBS)
 	./build/asan/tests/updater_tests --gtest_brief=1
 	[ ! -x build/asan/tests/libusb_device_tests ] || ./build/asan/tests/libusb_device_tests --gtest_brief=1
@@ -30,6 +30,7 @@ test: floors deps native windows sanitizers
 	./tests/wine/run_windows_tests.sh build/win64 build/wine
 	./tests/wine/run_windows_tests.sh build/win32 build/wine session
 	./tools/package.sh build/native build/native/dist
+	./tools/check_signing.sh build/signing build/release-win64/src/updater.exe build/release-win32/src/updater.exe
 	$(MAKE) fuzz-smoke
 
 deps:
@@ -88,7 +89,7 @@ win32:
 
 # What is shipped, in build/dist: the x86_64 and i686 updater.exe and the Debian
 # package of the Linux program, optimised and stripped, each carrying the firmware
-# image given as for CMake, with its version:
+# image given as for CMake, with its version, and SHA256SUMS, the digests of them all:
 #   make release UPDATER_FIRMWARE_IMAGE=/path/to/master-controller.bin UPDATER_FIRMWARE_VERSION=V2.70a-1
 # Without an image they carry the development image, and say so.
 UPDATER_FIRMWARE_IMAGE ?=
@@ -104,17 +105,37 @@ only, not for devices.")
 # The Windows programs with the development image stay within this size.
 MAX_EXE_BYTES := 2097152
 
+# Signing the Windows programs (Authenticode, SHA-256; tools/sign_windows.sh):
+#   make release UPDATER_SIGN_PKCS12=cert.p12 UPDATER_SIGN_PASSWORD_FILE=cert.pass \
+#                [UPDATER_SIGN_TIMESTAMP_URL=http://timestamp.example]
+UPDATER_SIGN_PKCS12 ?=
+UPDATER_SIGN_PASSWORD_FILE ?=
+UPDATER_SIGN_TIMESTAMP_URL ?=
+SIGN_SETTINGS = UPDATER_SIGN_PKCS12="$(UPDATER_SIGN_PKCS12)" UPDATER_SIGN_PASSWORD_FILE="$(UPDATER_SIGN_PASSWORD_FILE)" \
+  UPDATER_SIGN_TIMESTAMP_URL="$(UPDATER_SIGN_TIMESTAMP_URL)"
+UNSIGNED_NOTE = $(if $(UPDATER_SIGN_PKCS12),,@echo "make $@: no UPDATER_SIGN_PKCS12 given: the Windows programs \
+are UNSIGNED; Windows warns before running them and managed PCs may refuse them.")
+
 release:
 	$(DEVELOPMENT_IMAGE_NOTE)
+	$(UNSIGNED_NOTE)
+	@[ -z "$(UPDATER_SIGN_PKCS12)" ] || $(SIGN_SETTINGS) ./tools/sign_windows.sh --check
+	rm -rf build/dist
 	$(MAKE) --no-print-directory release-win64 release-win32 package
 	@for arch in win64 win32; do \
-	  exe=build/release-$$arch/src/updater.exe; size=$$(stat -c %s $$exe); \
+	  exe=build/release-$$arch/src/updater.exe; dist=build/dist/$$arch/updater.exe; \
+	  if [ -n "$(UPDATER_SIGN_PKCS12)" ]; then $(SIGN_SETTINGS) ./tools/sign_windows.sh $$exe $$dist || exit 1; \
+	  else install -D -m 0644 $$exe $$dist; fi; \
+	  size=$$(stat -c %s $$dist); \
 	  if [ -z "$(UPDATER_FIRMWARE_IMAGE)" ] && [ $$size -gt $(MAX_EXE_BYTES) ]; then \
-	    echo "make release: $$exe is $$size bytes, more than $(MAX_EXE_BYTES)" >&2; exit 1; \
+	    echo "make release: $$dist is $$size bytes, more than $(MAX_EXE_BYTES)" >&2; exit 1; \
 	  fi; \
-	  install -D -m 0644 $$exe build/dist/$$arch/updater.exe; echo "release: build/dist/$$arch/updater.exe ($$size bytes)"; \
+	  echo "release: $$dist ($$size bytes)"; \
 	done
+	@cd build/dist && find . -type f ! -name SHA256SUMS -printf '%P\n' | LC_ALL=C sort | \
+	  xargs -d '\n' sha256sum >SHA256SUMS && echo "release: build/dist/SHA256SUMS" && cat SHA256SUMS
 	$(DEVELOPMENT_IMAGE_NOTE)
+	$(UNSIGNED_NOTE)
 
 release-linux:
 	$(CMAKE_CONFIGURE) -B build/release $(RELEASE_OPTIONS)

@@ -76,7 +76,16 @@ add_custom_command(
           ${UPDATER_FIRMWARE_BOOT_IMAGE_PATH} ${UPDATER_FIRMWARE_TEMP_IMAGE_PATH}
   DEPENDS ${RES_INPUTS} ${RES_IMAGES}
   COMMENT "Generating texts, layouts, icon and images")
-add_custom_target(updater_resources DEPENDS ${RES_OUTPUTS})
+# The digest of each embedded image, recorded when the image is embedded.
+set(RES_DIGESTS ${RES_OUT}/image_digests.cpp)
+add_custom_command(
+  OUTPUT ${RES_DIGESTS}
+  COMMAND ${CMAKE_COMMAND} -DOUT=${RES_DIGESTS} -DBOOT=${UPDATER_FIRMWARE_BOOT_IMAGE_PATH}
+          -DTEMP=${UPDATER_FIRMWARE_TEMP_IMAGE_PATH} -DMAIN=${RES_MAIN_IMAGE}
+          -P ${PROJECT_SOURCE_DIR}/cmake/ImageDigests.cmake
+  DEPENDS ${RES_MAIN_IMAGE} ${RES_IMAGES} ${PROJECT_SOURCE_DIR}/cmake/ImageDigests.cmake
+  COMMENT "Recording the digests of the embedded images" VERBATIM)
+add_custom_target(updater_resources DEPENDS ${RES_OUTPUTS} ${RES_DIGESTS})
 
 # The images are assembled into the program: rebuild when one changes.
 set_source_files_properties(${RES_OUT}/firmware_images.cpp PROPERTIES

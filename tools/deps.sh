@@ -13,6 +13,7 @@ packages=(
   libsystemd-dev dbus python3-dbusmock
   qt6-base-dev
   dpkg-dev lintian desktop-file-utils appstream
+  libssl-dev openssl osslsigncode
 )
 
 # Wine takes the program's language from the C library's locale, so the Wine

@@ -4,6 +4,7 @@
 #include <span>
 #include <string_view>
 
+#include "platform/sha256.h"
 #include "resources/resources.h"
 #include "update/queries.h"
 
@@ -37,8 +38,8 @@ constexpr const char* kHelpBody =
     "             or a newer version (no version check)\n"
     "  /C         turn off the compatibility check and the version check\n"
     "  --help     show this help and exit\n"
-    "  --version  show the program's version and the firmware version it carries,\n"
-    "             and exit\n"
+    "  --version  show the program's version, the firmware version it carries and\n"
+    "             the SHA-256 digest of the firmware image, and exit\n"
     "\n"
     "Language: the texts follow LC_ALL, then LC_MESSAGES, then LANG (the first that\n"
     "is set); 19 languages, English for any other.\n"
@@ -73,6 +74,19 @@ bool CarriesDevelopmentImage() {
          std::memcmp(image.data(), kDevelopmentMark.data(), kDevelopmentMark.size()) == 0;
 }
 
+// The digest the build recorded of a stage's image, in the form sha256sum
+// prints, so that it can be compared with the one published with the firmware;
+// nothing for a stage the program carries no image for.
+void PrintImageDigest(std::FILE* out, const char* what, int stage) {
+  const platform::Sha256Digest* recorded = res::RecordedImageDigest(stage);
+  if (!recorded) return;
+  std::fprintf(out, "%s SHA-256: ", what);
+  for (uint8_t byte : *recorded) std::fprintf(out, "%02x", byte);
+  platform::Sha256Digest carried;
+  bool intact = platform::Sha256(res::FirmwareImage(stage), carried) && carried == *recorded;
+  std::fputs(intact ? "\n" : " (the image in this program file differs: the file is damaged)\n", out);
+}
+
 }  // namespace
 
 bool AnswerInfoRequest(int argc, const char* const* argv, std::FILE* out, int& exitCode) {
@@ -86,6 +100,9 @@ bool AnswerInfoRequest(int argc, const char* const* argv, std::FILE* out, int& e
     std::fprintf(out, "%.*s %s\nMaster controller firmware carried: %s%s\n", static_cast<int>(kInstalledName.size()),
                  kInstalledName.data(), UPDATER_VERSION, UPDATE_DATA_VERSION,
                  CarriesDevelopmentImage() ? " (development image, for the simulated device only)" : "");
+    PrintImageDigest(out, "Firmware image", 2);
+    PrintImageDigest(out, "Boot image", 0);
+    PrintImageDigest(out, "Intermediate image", 1);
   } else {
     return false;
   }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <span>
 
+#include "platform/sha256.h"
+
 namespace res {
 
 // Every text is loaded into a buffer of this size.
@@ -82,5 +84,9 @@ int LoadText(int id, char* buffer, int size);
 // The firmware image of a stage (0 boot, 1 intermediate, 2 main) as it lies in
 // the program's own file; empty when the program carries none.
 std::span<const uint8_t> FirmwareImage(int stage);
+
+// The SHA-256 digest of a stage's image as the build embedded it; null for a
+// stage the build embedded no image for.
+const platform::Sha256Digest* RecordedImageDigest(int stage);
 
 }  // namespace res

@@ -75,7 +75,7 @@ bool WatchPowerCycle(Window dialog, DeviceLink* link, int reminderTextId) {
 unsigned SinglePassWorker(void* params) {
   Window dialog = static_cast<WorkerParams*>(params)->dialog;
   DeviceLink* link = gDeviceLink;
-  if (!SendAndWrite(dialog, link, 2)) {
+  if (!CheckCarriedImages(2) || !SendAndWrite(dialog, link, 2)) {
     Host().EndModal(dialog, -1);
     return 0;
   }
@@ -88,6 +88,12 @@ unsigned ThreeStageWorker(void* params) {
   Window dialog = static_cast<WorkerParams*>(params)->dialog;
   DeviceLink* link = gDeviceLink;
   WindowHost& host = Host();
+  // All three images are checked before the first is sent: a damaged one found
+  // only at its own stage would leave the device between two firmwares.
+  if (!CheckCarriedImages(0)) {
+    host.EndModal(dialog, -1);
+    return 0;
+  }
   for (int stage = 0; stage < 3; ++stage) {
     host.Show(dialog, false);
     char title[res::kTextBufferSize], banner[res::kTextBufferSize + 16];

@@ -16,6 +16,18 @@ ImageHeader MakeImageHeader(uint32_t imageSize) {
 }
 
 ImageSource gImageSource = res::FirmwareImage;
+DigestSource gImageDigestSource = res::RecordedImageDigest;
+
+int CheckCarriedImages(int firstStage) {
+  for (int stage = firstStage; stage <= 2; ++stage) {
+    std::span<const uint8_t> image = gImageSource(stage);
+    const platform::Sha256Digest* recorded = gImageDigestSource(stage);
+    if (image.empty() && !recorded) continue;
+    platform::Sha256Digest digest;
+    if (!recorded || !platform::Sha256(image, digest) || digest != *recorded) return 0;
+  }
+  return 1;
+}
 
 int SendFirmwareImage(Window dialog, DeviceLink* link, int stage) {
   return SendImage(dialog, link, gImageSource(stage));

@@ -200,7 +200,9 @@ TEST(UpdaterSim, ASecondCopyExitsAtOnceSayingSoOnStandardError) {
 TEST(UpdaterSim, HelpAndVersionAloneAnswerOnStandardOutput) {
   testing_support::PrivateRuntimeDir dir;
   const std::string version = std::string("norva-mz5100p-updater 2.5.3.0\nMaster controller firmware carried: ") +
-                              UPDATE_DATA_VERSION + " (development image, for the simulated device only)\n";
+                              UPDATE_DATA_VERSION + " (development image, for the simulated device only)\n" +
+                              "Firmware image SHA-256: " +  // the development image's, as sha256sum gives it
+                              "34bda01eb8c7508f55100d6180507445896879b4d295250a839f05c63337171c\n";
   for (const char* program : {UPDATER_PATH, UPDATER_SIM_PATH}) {
     // Before the scenario is read: a refused one does not stop them.
     Outcome help = Start(program, "colour=blue", "", {"--help"});

@@ -24,6 +24,29 @@ std::span<const uint8_t> ThreeImages(int stage) {
   return res::FirmwareImage(stage);
 }
 
+// The digests a build embedding the three images records.
+const platform::Sha256Digest* ThreeDigests(int stage) {
+  static platform::Sha256Digest digests[3];
+  return platform::Sha256(ThreeImages(stage), digests[stage]) ? &digests[stage] : nullptr;
+}
+
+// The three images as a damaged program file carries them: one byte of one
+// stage's image changed.
+int gDamagedStage = -1;
+std::span<const uint8_t> DamagedImages(int stage) {
+  static std::vector<uint8_t> copy;
+  std::span<const uint8_t> image = ThreeImages(stage);
+  if (stage != gDamagedStage) return image;
+  copy.assign(image.begin(), image.end());
+  copy[copy.size() * 2 / 3] ^= 0x10;
+  return copy;
+}
+
+void UseThreeImages(ImageSource images = ThreeImages) {
+  gImageSource = images;
+  gImageDigestSource = ThreeDigests;
+}
+
 std::string Text(int id) {
   char text[res::kTextBufferSize];
   res::LoadText(id, text, sizeof text);
@@ -34,6 +57,7 @@ class UpdateRun : public testing_support::HostedWorld {
  protected:
   void TearDown() override {
     gImageSource = res::FirmwareImage;
+    gImageDigestSource = res::RecordedImageDigest;
     HostedWorld::TearDown();
   }
   // Opens the device as the wizard leaves it, then runs the progress dialog.
@@ -123,6 +147,8 @@ TEST_F(UpdateRun, FailuresEndTheDialogWithMinusOneAndNoMessage) {
     const char* what;
     sim::Scenario scenario;
     std::vector<std::string> statuses;
+    int damagedStage = -1;  // a changed byte in this stage's image: nothing reaches the device
+    DialogProc proc = SinglePassDialogProc;
   };
   sim::Scenario failingWrite, neverWritten;
   failingWrite.failWrite = 3;
@@ -130,15 +156,23 @@ TEST_F(UpdateRun, FailuresEndTheDialogWithMinusOneAndNoMessage) {
   const Case cases[] = {
       {"a failing write", failingWrite, {Text(25)}},
       {"31 readings of 0", neverWritten, {Text(25), Text(27)}},
+      {"a damaged main image", {}, {Text(25)}, 2},
+      {"three stages, a damaged boot image", {}, {Text(25)}, 0, ThreeStageDialogProc},
+      {"three stages, a damaged intermediate image", {}, {Text(25)}, 1, ThreeStageDialogProc},
+      {"three stages, a damaged main image", {}, {Text(25)}, 2, ThreeStageDialogProc},
   };
   for (const Case& c : cases) {
     testing_support::TestHost fresh;
     SetHost(&fresh);
     Start(c.scenario);
     gDeviceLink = &link;
+    gDamagedStage = c.damagedStage;
+    UseThreeImages(DamagedImages);
     ASSERT_EQ(ProbeHardwareIdList(&link), 1);
+    int callsBefore = Bus().DriverCalls();
     Window owner = fresh.AddWindow(kNoWindow, nullptr, {0, 0, 600, 400}, kDeviceTitle);
-    EXPECT_EQ(fresh.RunModal(res::kProgressDialogTemplate, owner, SinglePassDialogProc, 0), -1) << c.what;
+    EXPECT_EQ(fresh.RunModal(res::kProgressDialogTemplate, owner, c.proc, 0), -1) << c.what;
+    if (c.damagedStage >= 0) { EXPECT_EQ(Bus().DriverCalls(), callsBefore) << c.what; }
     std::vector<std::string> statuses;
     for (const HostEvent& e : fresh.EventsOf(HostEvent::Text)) {
       if (e.control == res::kControlHeading) statuses.push_back(e.text);
@@ -168,7 +202,7 @@ TEST_F(UpdateRun, EscapeDuringTheRunDoesNotEndIt) {
 }
 
 TEST_F(UpdateRun, ThreeStagesThatSucceed) {
-  gImageSource = ThreeImages;
+  UseThreeImages();
   for (int banner = 0; banner < 3; ++banner) host.Answer(kAnswerOk);
   EXPECT_EQ(Run(sim::Scenario{}, ThreeStageDialogProc), 0);
   std::vector<std::string> banners = BoxTexts();
@@ -191,7 +225,7 @@ TEST_F(UpdateRun, ThreeStagesThatSucceed) {
 }
 
 TEST_F(UpdateRun, AFailureInTheSecondStageEndsTheRunAfterItsBanner) {
-  gImageSource = ThreeImages;
+  UseThreeImages();
   sim::Scenario scenario;
   scenario.failWrite = 4;  // stage 0: header and two chunks; stage 1: its header
   host.Answer(kAnswerOk);
@@ -211,7 +245,7 @@ TEST_F(UpdateRun, AStageWithoutAnImageSendsNothingAndFails) {
 }
 
 TEST_F(UpdateRun, RemindersOfTheFirstStagesSayOnlyToSwitchOffAndOn) {
-  gImageSource = ThreeImages;
+  UseThreeImages();
   sim::Scenario scenario;
   scenario.power = sim::Power::Never;
   host.Answer(kAnswerOk);  // banner (1/3)
