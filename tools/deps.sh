@@ -20,7 +20,7 @@ packages=(
 # run's languages must exist as locales (a fresh machine has only C).
 make_locales() {
   local name
-  for name in en_US de_DE ja_JP; do
+  for name in en_US de_DE ja_JP ru_RU zh_CN; do
     locale -a 2>/dev/null | grep -qix "$name.utf-\?8" && continue
     if [ "$(id -u)" -ne 0 ]; then
       echo "Missing locale $name.UTF-8 (as root: localedef -i $name -f UTF-8 $name.UTF-8)" >&2

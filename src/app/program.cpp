@@ -25,6 +25,7 @@ int RunUpdater(DeviceLink& link, char* commandLine, void (*anotherCopyRuns)()) {
 
   UpdateState state{};
   state.resultCode = 0;
+  gOutcomeIfEnded = -1;
   gDeviceLink = &link;
   ReadOptions(commandLine, state);
   gUpdateState = &state;

@@ -9,6 +9,7 @@ namespace {
 enum class Stage { Before, Running, After };
 
 Stage gStage = Stage::Before;      // of the update run; the main thread's alone
+intptr_t gRunResult = 0;           // the progress dialog's end value, once it has ended
 DialogProc gRunProc = nullptr;     // the progress dialog's own procedure
 HHOOK gEndHook = nullptr;
 
@@ -24,18 +25,20 @@ Function User32Function(const char* name) {
 }
 
 // The reason a shutdown waits, as the system lists it: "Master Controller
-// Firmware Update" in the user's language.
-void ShowBlockReason(HWND dialog) {
+// Firmware Update" in the user's language. It belongs to the application's main
+// window, the wizard (the dialog's root owner, made by this thread), which stays
+// shown and titled while the three-stage run hides its dialog between stages.
+void ShowBlockReason(HWND wizard) {
   auto create = User32Function<BlockReasonCreate>("ShutdownBlockReasonCreate");
   if (!create) return;
   wchar_t reason[res::kTextBufferSize];
   if (::LoadStringW(::GetModuleHandleW(nullptr), res::kTextStageTitle, reason, res::kTextBufferSize) <= 0) return;
-  create(dialog, reason);
+  create(wizard, reason);
 }
 
-void DropBlockReason(HWND dialog) {
+void DropBlockReason(HWND wizard) {
   if (auto destroy = User32Function<BlockReasonDestroy>("ShutdownBlockReasonDestroy")) {
-    destroy(dialog);
+    destroy(wizard);
   }
 }
 
@@ -50,10 +53,10 @@ intptr_t GuardedProc(Window window, uint32_t message, uintptr_t wParam, intptr_t
   HWND dialog = reinterpret_cast<HWND>(window);
   switch (message) {
     case WM_INITDIALOG:
-      ShowBlockReason(dialog);
+      ShowBlockReason(::GetAncestor(dialog, GA_ROOTOWNER));
       break;
     case WM_DESTROY:
-      DropBlockReason(dialog);
+      DropBlockReason(::GetAncestor(dialog, GA_ROOTOWNER));
       break;
     case WM_QUERYENDSESSION:
       return Answer(dialog, FALSE);  // the update cannot be cancelled once it has started
@@ -65,12 +68,19 @@ intptr_t GuardedProc(Window window, uint32_t message, uintptr_t wParam, intptr_t
 }
 
 // Every message sent to the program's windows passes here first. A session that
-// ends anyway, refused or not, ends the program before anything more is sent:
-// a quit before an update, a failure during one, the update's outcome after it.
+// ends anyway, refused or not, ends the program before anything more is sent,
+// with the outcome of where it stands: before an update a quit, or 0 on a box
+// after which the wizard ends with 0; during one a failure; after one -1 if it
+// failed, else the run's own result. During the run the worker may be in the
+// middle of a transfer, holding locks that an orderly exit would wait for:
+// the process ends there without detaching its libraries.
 LRESULT CALLBACK WatchSessionEnd(int code, WPARAM wParam, LPARAM lParam) {
   auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
   if (code == HC_ACTION && sent->message == WM_ENDSESSION && sent->wParam) {
-    int exitCode = gStage == Stage::After && gUpdateState ? gUpdateState->resultCode : -1;
+    int32_t exitCode = gOutcomeIfEnded;
+    if (gStage == Stage::Running) exitCode = -1;
+    if (gStage == Stage::After) exitCode = gRunResult == -1 || !gUpdateState ? -1 : gUpdateState->resultCode;
+    if (gStage == Stage::Running) ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(exitCode));
     ::ExitProcess(static_cast<UINT>(exitCode));
   }
   return ::CallNextHookEx(gEndHook, code, wParam, lParam);
@@ -95,6 +105,7 @@ intptr_t SessionGuardHost::RunModal(int templateId, Window owner, DialogProc pro
   ::SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
   intptr_t result = Win32Host::RunModal(templateId, owner, GuardedProc, param);
   ::SetThreadExecutionState(ES_CONTINUOUS);
+  gRunResult = result;
   gStage = Stage::After;
   return result;
 }

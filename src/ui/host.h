@@ -40,6 +40,11 @@ class WindowHost {
 
   // Posts a message to a window: it is handled after the current handler returns.
   virtual void Post(Window window, uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
+
+  // Drops the keyboard and mouse input that came while the program took none
+  // (a wait on the device that handles no messages). The Windows host drops
+  // it; the others keep it.
+  virtual void DiscardInput() {}
 };
 
 // The host of the run.

@@ -66,6 +66,7 @@ UpdateDecision DecideUpdate(Window page) {
     if (updateDigit == 2 && platform::CompareText(device, THREE_STAGE_VERSION_LIMIT) <= 0) result = kUpdateThreeStage;
   }
   if (gUpdateState->versionCheck && platform::CompareText(update, device) <= 0) {
+    gOutcomeIfEnded = 0;  // the wizard ends with 0 after this box
     ShowAlreadyCurrent(page, device, update);
     return kUpdateAlreadyCurrent;
   }

@@ -9,6 +9,7 @@
 #include "resources/resources.h"
 #include "ui/host.h"
 #include "ui/placement.h"
+#include "update/update_state.h"
 
 #ifndef UPDATER_FIRMWARE_VERSION
 #error "UPDATER_FIRMWARE_VERSION names the version of the embedded image; the build defines it."
@@ -74,7 +75,12 @@ int ReadFirmwareVersion(Window page, DeviceLink* link) {
     }
   }
   if (popup != kNoWindow) host.Destroy(popup);
+  // The program took no input while it asked the device: keys pressed and
+  // clicks made meanwhile would act on a box or a page not yet seen (Enter on
+  // Next, then on the start warning).
+  host.DiscardInput();
   if (answered && result) return result;
+  gOutcomeIfEnded = 0;  // the wizard ends with 0 after this box
   ShowText(page, res::kTextVersionUnknown, kBoxOk | kBoxIconInformation);
   return 0;
 }

@@ -17,6 +17,10 @@ namespace {
 
 // The decision of the latest arrival at the confirmation page; Next acts on it.
 UpdateDecision gStoredDecision = kUpdateSinglePass;
+// From the start warning's OK to the end of the run. A cancel can still reach
+// the page then, though its boxes and the progress dialog keep the wizard
+// disabled: the system closing the program politely sends the wizard a close.
+bool gUnderWay = false;
 
 constexpr int kPrecautionsSize = 10240;  // ten texts of up to 1023 characters and the terminator
 
@@ -37,7 +41,11 @@ void ShowConnectionError(Window page) {
   Host().ShowMessageBox(page, shown.c_str(), kBoxOk | kBoxIconError);
 }
 
-intptr_t AnswerCancel(Window page) { return ConfirmQuit(page) ? 0 : Answer(page, kResultKeepWizard); }
+// Once the update is under way a cancel is refused without a question: it
+// cannot be cancelled once it has started.
+intptr_t AnswerCancel(Window page) {
+  return !gUnderWay && ConfirmQuit(page) ? 0 : Answer(page, kResultKeepWizard);
+}
 
 void SetVersionPageTexts(Window page, int headingId) {
   SetPageText(page, res::kControlHeading, headingId);
@@ -58,20 +66,31 @@ intptr_t ConfirmArrival(Window page) {
   return 0;
 }
 
+// Checks the device once more and runs the update of the stored decision: the
+// progress dialog's end value, or 1 when the device is not ready (its box shown).
+intptr_t RunStoredDecision(Window page) {
+  if (!CheckDeviceStatus(page, gDeviceLink)) return 1;
+  if (gStoredDecision == kUpdateSinglePass) {
+    return Host().RunModal(res::kProgressDialogTemplate, page, SinglePassDialogProc, 0);
+  }
+  if (gStoredDecision == kUpdateThreeStage) {
+    ShowText(page, res::kTextThreeReminders, kBoxOk | kBoxIconInformation);
+    return Host().RunModal(res::kProgressDialogTemplate, page, ThreeStageDialogProc, 0);
+  }
+  return 0;
+}
+
 intptr_t ConfirmNext(Window page) {
   char text[res::kTextBufferSize];
   res::LoadText(res::kTextStartWarning, text, sizeof text);
-  if (Host().ShowMessageBox(page, text, kBoxIconWarning | kBoxOkCancel) == kAnswerCancel) {
-    return AbortWizard(page, kResultStay);
-  }
-  if (!CheckDeviceStatus(page, gDeviceLink)) return AbortWizard(page, kResultStay);
-  intptr_t end = 0;
-  if (gStoredDecision == kUpdateSinglePass) {
-    end = Host().RunModal(res::kProgressDialogTemplate, page, SinglePassDialogProc, 0);
-  } else if (gStoredDecision == kUpdateThreeStage) {
-    ShowText(page, res::kTextThreeReminders, kBoxOk | kBoxIconInformation);
-    end = Host().RunModal(res::kProgressDialogTemplate, page, ThreeStageDialogProc, 0);
-  }
+  int answer = Host().ShowMessageBox(page, text, kBoxIconWarning | kBoxOkCancel);
+  // A quit confirmed while the warning was up (a close from outside) stands:
+  // no update starts.
+  if (answer == kAnswerCancel || gUpdateState->resultCode != 0) return AbortWizard(page, kResultStay);
+  gUnderWay = true;
+  intptr_t end = RunStoredDecision(page);
+  gUnderWay = false;
+  if (end == 1) return AbortWizard(page, kResultStay);
   if (end == -1) {
     ShowText(page, res::kTextUpdateError, kBoxOk | kBoxIconError);
     return AbortWizard(page, kResultStay);

@@ -1,5 +1,6 @@
 // The five dialog templates of the built Windows programs: classic templates
-// in all 19 languages, the language's font, and each window's layout.
+// in all 19 languages, the language's font (the shell's, Japanese its own), and
+// each window's layout.
 #include <algorithm>
 #include <cctype>
 #include <set>
@@ -15,6 +16,7 @@ constexpr std::uint32_t kPage = 0x80C800C0;   // popup, caption, system menu, mo
 constexpr std::uint32_t kPopup = 0x800000C0;  // popup, modal frame, font: no title bar
 constexpr std::uint32_t kText = 0x50020000, kCentred = 0x50020001, kIconStyle = 0x50000003;
 constexpr std::uint32_t kGroupBox = 0x50000007;
+constexpr std::uint32_t kShellFont = 0x48;  // DS_SHELLFONT: the font's 0x40 and DS_FIXEDSYS
 
 struct Control {
   std::uint16_t id;
@@ -86,7 +88,7 @@ std::string TextOf(const pe::NameOrOrdinal& text) {
 
 // The template's layout; WS_TABSTOP on a control shows as a style difference.
 void ExpectLayout(const pe::Dialog& dialog, const Template& expected) {
-  EXPECT_EQ(Hex(dialog.style), Hex(expected.style));
+  EXPECT_EQ(Hex(dialog.style | kShellFont), Hex(expected.style | kShellFont));  // the font's: below
   EXPECT_EQ(dialog.cx, expected.cx);
   EXPECT_EQ(dialog.cy, expected.cy);
   EXPECT_EQ(dialog.title, expected.caption);
@@ -140,8 +142,9 @@ TEST_P(DialogTemplates, UseTheFontOfTheirLanguage) {
       if (resource == nullptr) continue;  // reported by the inventory test
       pe::Dialog dialog = pe::DecodeDialog(resource->data);
       EXPECT_EQ(dialog.point_size, japanese ? 9 : 8) << "template " << id << " language " << language;
-      EXPECT_EQ(dialog.font, japanese ? "\uFF2D\uFF33 \uFF30\u30B4\u30B7\u30C3\u30AF" : "MS Sans Serif")
+      EXPECT_EQ(dialog.font, japanese ? "\uFF2D\uFF33 \uFF30\u30B4\u30B7\u30C3\u30AF" : "MS Shell Dlg")
           << "template " << id << " language " << language;
+      EXPECT_EQ(Hex(dialog.style & kShellFont), Hex(japanese ? pe::kDsSetFont : kShellFont)) << "template " << id;
     }
   }
 }

@@ -18,13 +18,19 @@ std::string LanguageStatement(int id) {
   return out.str();
 }
 
+// DS_SETFONT | DS_FIXEDSYS: the shell's dialog font. In these classic templates
+// the named font takes precedence, "MS Shell Dlg", which the system maps to a
+// Unicode font of its own that has the letters of every language and scales
+// with the screen's resolution.
+constexpr unsigned kShellFont = 0x48;
+
 void WriteDialog(std::ostream& out, const Dialog& dialog, bool japanese) {
   out << dialog.id << " DIALOG 0, 0, " << dialog.width << ", " << dialog.height << "\n";
-  out << "STYLE 0x" << std::hex << dialog.style << std::dec << "\n";
+  out << "STYLE 0x" << std::hex << (japanese ? dialog.style : dialog.style | kShellFont) << std::dec << "\n";
   // A caption, even an empty one, would add a title bar to the style.
   if (!dialog.caption.empty()) out << "CAPTION " << RcLiteral(dialog.caption) << "\n";
   if (japanese) out << "FONT 9, " << RcLiteral("\xEF\xBC\xAD\xEF\xBC\xB3 \xEF\xBC\xB0\xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF") << "\n";
-  else out << "FONT 8, \"MS Sans Serif\"\n";
+  else out << "FONT 8, \"MS Shell Dlg\"\n";
   out << "BEGIN\n";
   for (const Control& c : dialog.controls) {
     std::string text = c.kind == "icon" ? c.text : RcLiteral(c.text);

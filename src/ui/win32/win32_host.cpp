@@ -106,3 +106,10 @@ void Win32Host::EndModal(Window dialog, intptr_t result) {
 void Win32Host::Post(Window window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
   ::PostMessageW(ToSystem(window), message, wParam, lParam);
 }
+
+void Win32Host::DiscardInput() {
+  // Input messages alone, of every window of the thread; what was posted stays.
+  MSG message;
+  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT)) {
+  }
+}

@@ -20,4 +20,5 @@ class Win32Host : public WindowHost {
   intptr_t RunModal(int templateId, Window owner, DialogProc proc, intptr_t param) override;
   void EndModal(Window dialog, intptr_t result) override;
   void Post(Window window, uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+  void DiscardInput() override;
 };

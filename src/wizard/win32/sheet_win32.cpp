@@ -118,13 +118,18 @@ WizardEnd RunWizardSheet(Window parent, const WizardPage* pages, int count) {
   sheet.dwFlags = PSH_WIZARD | PSH_USEHICON;
   sheet.hwndParent = reinterpret_cast<HWND>(parent);
   sheet.hInstance = module;
-  sheet.hIcon = static_cast<HICON>(
-      ::LoadImageW(module, MAKEINTRESOURCEW(res::kIconId), IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR));
+  // The sheet shows it in its caption: the system's small icon size, which
+  // grows with the screen's resolution. The icon is the program's to destroy.
+  HICON icon = static_cast<HICON>(::LoadImageW(module, MAKEINTRESOURCEW(res::kIconId), IMAGE_ICON,
+                                               ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
+                                               LR_DEFAULTCOLOR));
+  sheet.hIcon = icon;
   sheet.pszCaption = nullptr;
   sheet.nPages = static_cast<UINT>(count);
   sheet.nStartPage = 0;
   sheet.phpage = const_cast<HPROPSHEETPAGE*>(reinterpret_cast<const HPROPSHEETPAGE*>(pages));
   ::PropertySheetW(&sheet);
+  if (icon) ::DestroyIcon(icon);
   return WizardEnd::Ended;
 }
 
