@@ -71,4 +71,14 @@ for quit in "xdotool key Escape && wait_windows 2 && xdotool key Return" "kill -
   [ $code -eq 255 ] && echo "desktop wizard: $quit on the first page, exit code 255" ||
     { echo "desktop wizard: $quit on the first page: FAILED (exit code $code)"; failures=$((failures + 1)); }
 done
+# Keys pressed while the device is asked for its version are dropped: the
+# confirmation page waits alone for the user, and a signal still quits.
+UPDATER_SIMULATE="clock=fast;link-ms=1500" "$program" >/dev/null 2>&1 &
+app=$!
+wait_windows 1 && xdotool key Return && sleep 1 && xdotool key Return n Return o Return && sleep 8
+alone=$(xdotool search --onlyvisible --name "$title" 2>/dev/null | wc -l)
+[ "$alone" -eq 1 ] && kill -TERM $app || kill -KILL $app
+wait $app; code=$?
+[ "$alone" -eq 1 ] && [ $code -eq 255 ] && echo "desktop wizard: keys during the version read dropped, exit code 255" ||
+  { echo "desktop wizard: keys during the version read: FAILED ($alone windows, exit code $code)"; failures=$((failures + 1)); }
 exit $failures

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
@@ -36,6 +37,28 @@ QIcon ProgramIcon() {
 
 // What a static text shows: its line breaks, without carriage returns.
 QString Shown(const std::string& text) { return QString::fromUtf8(text.c_str()).remove('\r'); }
+
+// Eats the user's input while it is installed on the application.
+class InputEater : public QObject {
+ public:
+  bool eventFilter(QObject*, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::ShortcutOverride:
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::Wheel:
+      case QEvent::TouchBegin:
+      case QEvent::TouchUpdate:
+      case QEvent::TouchEnd:
+        return true;
+      default:
+        return false;
+    }
+  }
+};
 
 }  // namespace
 
@@ -142,6 +165,17 @@ void QtHost::Paint(Window window) {
   }
   widget->repaint();
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void QtHost::DiscardInput() {
+  if (!OnGui()) return;
+  // What the display server has queued for the program is read and delivered
+  // now, through a filter that lets no input pass; the rest goes on as usual.
+  InputEater eater;
+  qApp->installEventFilter(&eater);
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  QCoreApplication::sendPostedEvents();
+  qApp->removeEventFilter(&eater);
 }
 
 QWidget* QtHost::WidgetOf(Window window) {

@@ -33,6 +33,9 @@ class QtHost : public LayoutHost {
   Rect DialogPixels(int x, int y, int width, int height) const override;
   void Paint(Window window) override;
   intptr_t RunModal(int templateId, Window owner, DialogProc proc, intptr_t param) override;
+  // Keys pressed and clicks made while the program took no events are dropped,
+  // as the Windows host drops them: they were meant for nothing on the screen.
+  void DiscardInput() override;
 
   // Room the wizard window takes beside its page area: the row of buttons.
   Size FrameMargins() const;
