@@ -9,6 +9,7 @@
 #include "app/console_host_posix.h"
 #include "app/held_signals_posix.h"
 #include "app/info_options.h"
+#include "app/standard_descriptors_posix.h"
 #include "app/program.h"
 #include "device/driver.h"
 #include "wizard/posix/posix_wizard.h"
@@ -16,6 +17,7 @@
 
 int main(int argc, char** argv) {
   if (int status = 0; AnswerInfoRequest(argc, argv, stdout, status)) return status;
+  OpenMissingStandardDescriptors();
   TerminalInput input(STDIN_FILENO);
   HeldSignals signals;  // before any other thread starts
   std::string refusal;

@@ -1,8 +1,12 @@
 // The built programs, started as a user or a script starts them.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 #include <string>
@@ -11,6 +15,7 @@
 #include "app/instance_guard.h"
 #include "support/logind_mock.h"
 #include "support/run_program.h"
+#include "ui/window.h"
 #include "update/queries.h"
 #include "support/runtime_dir.h"
 
@@ -107,6 +112,115 @@ TEST(UpdaterSim, SignalsEndTheProgramBeforeAnUpdateAndWaitForARunningOne) {
     // Said once during a run, however often asked; nothing said before one.
     EXPECT_EQ(outcome.err, ran ? "\n" + note + "\n" : "") << c.what;
   }
+}
+
+// Runs the programs a few at a time, each beside the others with an instance
+// mark of its own; the outcomes in the runs' order.
+std::vector<Outcome> RunTogether(std::vector<testing_support::ProgramRun> runs, const std::string& dir) {
+  std::vector<Outcome> outcomes(runs.size());
+  std::atomic<size_t> next{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    std::string own = dir + "/" + std::to_string(t);
+    std::filesystem::create_directory(own);
+    threads.emplace_back([&, own] {
+      for (size_t i; (i = next++) < runs.size();) {
+        runs[i].runtimeDir = own;
+        outcomes[i] = testing_support::RunProgram(runs[i]);
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  return outcomes;
+}
+
+size_t Count(const std::string& text, const std::string& piece) {
+  size_t count = 0;
+  for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++count;
+  return count;
+}
+
+// A signal after each call the program makes through the driver in a whole run.
+// Before the update's first write it ends the program as a quit: nothing sent,
+// no box shown after it (only the start warning the user answered just before
+// the last call ahead of the update). From then on it is held, and the update
+// ends as it would have, the device holding the whole image. Never a stopped or
+// hung program: Ctrl-Z is tried at every call of the update, and a hangup also
+// with the signal ignored on entry (nohup), which leaves the run untouched.
+TEST(UpdaterSim, NoSignalAtAnyCallCutsAnUpdateShortOrStartsOneUnasked) {
+  testing_support::PrivateRuntimeDir dir;
+  const std::string note = "\nYou cannot cancel updating once it has started.\n";
+  auto runAt = [](const std::string& signal, int call, int ignored = 0) {
+    testing_support::ProgramRun run;
+    run.program = UPDATER_SIM_PATH;
+    run.scenario = "clock=fast;signal-call=" + signal + "@" + std::to_string(call);
+    run.input = "n\nn\no\nf\n";
+    run.ignoredSignal = ignored;
+    run.limitSeconds = 20;
+    return run;
+  };
+  const std::string beyond = testing_support::RunProgram(runAt("INT", 1000000)).err;
+  const int calls = std::atoi(beyond.c_str() + beyond.find("made ") + 5);
+  ASSERT_GT(calls, 50) << beyond;
+  struct Row {
+    std::string signal;
+    int ignored;
+  };
+  const Row rows[] = {{"INT", 0}, {"TERM", 0}, {"HUP", 0}, {"QUIT", 0}, {"HUP", SIGHUP}};
+  std::vector<testing_support::ProgramRun> runs;
+  for (const Row& row : rows) {
+    for (int call = 1; call <= calls; ++call) runs.push_back(runAt(row.signal, call, row.ignored));
+  }
+  auto started = std::chrono::steady_clock::now();
+  std::vector<Outcome> outcomes = RunTogether(runs, dir.Path());
+  enum Phase { kQuit, kHeld, kAfter };
+  std::vector<int> updateCalls;
+  int lastQuit = 0, warnedAt = 0;
+  auto check = [&](const Row& row, int call, const Outcome& o, int& phase) {
+    SCOPED_TRACE(row.signal + (row.ignored ? " ignored" : "") + " at call " + std::to_string(call));
+    int now = !Contains(o.out, "Sending data") ? kQuit : o.err == note ? kHeld : kAfter;
+    EXPECT_GE(now, phase) << o.out;
+    phase = now;
+    if (now == kQuit) {
+      EXPECT_EQ(o.exitCode, 255);
+      EXPECT_EQ(o.err, "");
+      bool warned = Contains(o.out, "will start");
+      EXPECT_EQ(Count(o.out, kDeviceTitle + std::string(" - ")), warned ? 1u : 0u) << o.out;
+      lastQuit = call;
+      if (warned) warnedAt = call;
+    } else {
+      EXPECT_EQ(o.exitCode, 0) << o.out;
+      EXPECT_TRUE(Contains(o.out, "successfully completed.") && Contains(o.out, "Controller ==\nVersion: V2.60a-3"))
+          << o.out;
+      EXPECT_EQ(o.err, now == kHeld ? note : "");
+    }
+    if (row.ignored) {
+      EXPECT_EQ(now, kAfter);
+    }
+    if (now == kHeld && row.signal == "INT") updateCalls.push_back(call);
+  };
+  for (size_t r = 0; r < std::size(rows); ++r) {
+    int phase = rows[r].ignored ? kAfter : kQuit;
+    lastQuit = warnedAt = 0;
+    for (int call = 1; call <= calls; ++call) check(rows[r], call, outcomes[r * calls + call - 1], phase);
+    EXPECT_EQ(phase, kAfter);
+    // Only the status check after the start warning lies between it and the update.
+    EXPECT_EQ(warnedAt, rows[r].ignored ? 0 : lastQuit) << rows[r].signal;
+  }
+  ASSERT_FALSE(updateCalls.empty());
+  runs.clear();
+  for (int call : updateCalls) runs.push_back(runAt("TSTP", call));
+  std::vector<Outcome> stopped = RunTogether(runs, dir.Path());
+  for (size_t i = 0; i < stopped.size(); ++i) {
+    int phase = kHeld;
+    check({"TSTP", 0}, updateCalls[i], stopped[i], phase);
+    EXPECT_EQ(phase, kHeld);
+  }
+  std::printf("[ figures  ] %d calls a run; %zu runs with a signal took %lld ms\n", calls,
+              outcomes.size() + stopped.size(),
+              static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                         std::chrono::steady_clock::now() - started)
+                                         .count()));
 }
 
 TEST(UpdaterSim, HoldsALogindInhibitorWhileAnUpdateRuns) {

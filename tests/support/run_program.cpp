@@ -1,5 +1,6 @@
 #include "support/run_program.h"
 
+#include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -52,7 +53,8 @@ void ReadOutputs(int outFd, int errFd, pid_t child, const std::vector<OnOutput>&
 
 ProgramOutcome RunProgram(const ProgramRun& run) {
   int out[2], err[2], in[2];
-  if (::pipe(out) != 0 || ::pipe(err) != 0 || ::pipe(in) != 0) return {};
+  // Kept from programs that other threads start meanwhile.
+  if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0 || ::pipe2(in, O_CLOEXEC) != 0) return {};
   pid_t child = ::fork();
   if (child == 0) {
     ::dup2(out[1], 1);
@@ -61,6 +63,8 @@ ProgramOutcome RunProgram(const ProgramRun& run) {
     ::close(out[0]);
     ::close(err[0]);
     ::close(in[1]);
+    if (run.ignoredSignal) ::signal(run.ignoredSignal, SIG_IGN);
+    if (!run.runtimeDir.empty()) ::setenv("XDG_RUNTIME_DIR", run.runtimeDir.c_str(), 1);
     if (run.scenario) ::setenv("UPDATER_SIMULATE", run.scenario->c_str(), 1);
     else ::unsetenv("UPDATER_SIMULATE");
     ::setenv("LANG", run.locale.c_str(), 1);

@@ -29,6 +29,8 @@ struct ProgramRun {
   int limitSeconds = 120;               // then the program is killed
   std::vector<OnOutput> steps;
   bool inputStaysOpen = false;  // as a terminal's: the input does not end after the text given
+  int ignoredSignal = 0;        // ignored when the program starts, as under nohup
+  std::string runtimeDir;       // XDG_RUNTIME_DIR, for a copy running beside others; empty: the test's
 };
 
 struct ProgramOutcome {
