@@ -63,6 +63,7 @@ ProgramOutcome RunProgram(const ProgramRun& run) {
     ::close(out[0]);
     ::close(err[0]);
     ::close(in[1]);
+    if (run.inputClosed) ::close(0);
     if (run.ignoredSignal) ::signal(run.ignoredSignal, SIG_IGN);
     if (!run.runtimeDir.empty()) ::setenv("XDG_RUNTIME_DIR", run.runtimeDir.c_str(), 1);
     if (run.scenario) ::setenv("UPDATER_SIMULATE", run.scenario->c_str(), 1);

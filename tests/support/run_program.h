@@ -21,16 +21,17 @@ struct OnOutput {
 
 struct ProgramRun {
   const char* program = nullptr;
-  std::vector<std::string> args;
-  std::string input;
-  std::optional<std::string> scenario;  // UPDATER_SIMULATE; unset when none
+  std::vector<std::string> args{};
+  std::string input{};
+  std::optional<std::string> scenario{};  // UPDATER_SIMULATE; unset when none
   std::string locale = "C";             // LANG; the other locale variables are unset
-  std::optional<uid_t> runAs;           // another user (and that user's group), for root only
+  std::optional<uid_t> runAs{};           // another user (and that user's group), for root only
   int limitSeconds = 120;               // then the program is killed
-  std::vector<OnOutput> steps;
+  std::vector<OnOutput> steps{};
   bool inputStaysOpen = false;  // as a terminal's: the input does not end after the text given
+  bool inputClosed = false;     // started with no standard input at all
   int ignoredSignal = 0;        // ignored when the program starts, as under nohup
-  std::string runtimeDir;       // XDG_RUNTIME_DIR, for a copy running beside others; empty: the test's
+  std::string runtimeDir{};     // XDG_RUNTIME_DIR, for a copy running beside others; empty: the test's
 };
 
 struct ProgramOutcome {
