@@ -101,6 +101,9 @@ TEST(UpdaterSim, SignalsEndTheProgramBeforeAnUpdateAndWaitForARunningOne) {
       {"SIGQUIT on the first page", "clock=fast", "", {{"[N]ext  [C]ancel", SIGQUIT}}, 255, "Read the following"},
       {"SIGTERM while the version is read", "silent=1000", "n\n", {{"Checking the current", SIGTERM}}, 255, "Checking"},
       {"standard input closed", "clock=fast", nullptr, {}, 255, "Read the following"},
+      // Keys typed on a terminal while the version is read do not start the update.
+      {"typed ahead", "silent=2", "n\n",
+       {{"Checking the current", 0, nullptr, "n\no\n"}, {"[C]ancel", 0, nullptr, "c\ny\n"}}, 255, "you want to quit"},
   };
   for (const Case& c : cases) {
     testing_support::ProgramRun run;
@@ -108,6 +111,7 @@ TEST(UpdaterSim, SignalsEndTheProgramBeforeAnUpdateAndWaitForARunningOne) {
     run.scenario = c.scenario;
     run.input = c.input ? c.input : "";
     run.inputClosed = !c.input;
+    run.inputIsTerminal = c.what == std::string("typed ahead");
     run.inputStaysOpen = true;  // only the signal can end the program
     run.steps = c.signals;
     run.limitSeconds = 30;
@@ -188,7 +192,9 @@ TEST(UpdaterSim, NoSignalAtAnyCallCutsAnUpdateShortOrStartsOneUnasked) {
   for (size_t r = 0; r < std::size(rows); ++r) {
     int phase = rows[r].second ? kAfter : kQuit;
     lastQuit = warnedAt = 0;
-    for (int call = 1; call <= calls; ++call) check(rows[r].first, rows[r].second, call, outcomes[r * calls + call - 1], phase);
+    for (int call = 1; call <= calls; ++call) {
+      check(rows[r].first, rows[r].second, call, outcomes[r * calls + call - 1], phase);
+    }
     EXPECT_EQ(phase, kAfter);
     // Only the status check after the start warning lies between it and the update.
     EXPECT_EQ(warnedAt, lastQuit) << rows[r].first;

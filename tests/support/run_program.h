@@ -12,11 +12,13 @@
 namespace testing_support {
 
 // What is done once the program's output shows a text, after the text of the
-// step before: a signal sent to the program (0: none), then the action.
+// step before: a signal sent to the program (0: none), then the action, then
+// the text typed on its input.
 struct OnOutput {
   std::string after;
   int signal = 0;
   std::function<void()> action = nullptr;
+  std::string typed{};
 };
 
 struct ProgramRun {
@@ -30,6 +32,7 @@ struct ProgramRun {
   std::vector<OnOutput> steps{};
   bool inputStaysOpen = false;  // as a terminal's: the input does not end after the text given
   bool inputClosed = false;     // started with no standard input at all
+  bool inputIsTerminal = false; // the input a (pseudo-)terminal that input is typed into
   int ignoredSignal = 0;        // ignored when the program starts, as under nohup
   std::string runtimeDir{};     // XDG_RUNTIME_DIR, for a copy running beside others; empty: the test's
 };
