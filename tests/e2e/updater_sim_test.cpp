@@ -101,7 +101,6 @@ TEST(UpdaterSim, SignalsEndTheProgramBeforeAnUpdateAndWaitForARunningOne) {
       {"SIGQUIT on the first page", "clock=fast", "", {{"[N]ext  [C]ancel", SIGQUIT}}, 255, "Read the following"},
       {"SIGTERM while the version is read", "silent=1000", "n\n", {{"Checking the current", SIGTERM}}, 255, "Checking"},
       {"standard input closed", "clock=fast", nullptr, {}, 255, "Read the following"},
-      // Keys typed on a terminal while the version is read do not start the update.
       {"typed ahead", "silent=2", "n\n",
        {{"Checking the current", 0, nullptr, "n\no\n"}, {"[C]ancel", 0, nullptr, "c\ny\n"}}, 255, "you want to quit"},
   };
@@ -111,7 +110,7 @@ TEST(UpdaterSim, SignalsEndTheProgramBeforeAnUpdateAndWaitForARunningOne) {
     run.scenario = c.scenario;
     run.input = c.input ? c.input : "";
     run.inputClosed = !c.input;
-    run.inputIsTerminal = c.what == std::string("typed ahead");
+    run.inputIsTerminal = c.what == std::string("typed ahead");  // keys typed while the version is read
     run.inputStaysOpen = true;  // only the signal can end the program
     run.steps = c.signals;
     run.limitSeconds = 30;
@@ -125,8 +124,7 @@ TEST(UpdaterSim, SignalsEndTheProgramBeforeAnUpdateAndWaitForARunningOne) {
   }
 }
 
-// Runs the programs a few at a time, each beside the others with an instance
-// mark of its own; the outcomes in the runs' order.
+// Runs the programs a few at a time, each with an instance mark of its own.
 std::vector<Outcome> RunTogether(std::vector<testing_support::ProgramRun> runs, const std::string& dir) {
   std::vector<Outcome> outcomes(runs.size());
   std::atomic<size_t> next{0};
@@ -248,6 +246,15 @@ TEST(UpdaterSim, HoldsALogindInhibitorWhileAnUpdateRuns) {
     EXPECT_FALSE(after.empty());
     EXPECT_EQ(after.find(lock), std::string::npos) << scenario << "\n" << after;
   }
+  // A lock logind refuses is said in one line, and the update goes on.
+  ASSERT_EQ(std::system("dbus-send --system --print-reply --dest=org.freedesktop.login1 /org/freedesktop/login1 "
+                        "org.freedesktop.DBus.Mock.AddMethod string:org.freedesktop.login1.Manager string:Inhibit "
+                        "string:ssss string:h \"string:raise dbus.exceptions.DBusException('Access denied', "
+                        "name='org.freedesktop.DBus.Error.AccessDenied')\" >/dev/null"), 0);
+  Outcome refused = Start(UPDATER_SIM_PATH, "clock=fast", "n\nn\no\nf\n");
+  EXPECT_EQ(refused.exitCode, 0);
+  EXPECT_EQ(refused.err, "updater: logind refused to keep the system from shutting down or sleeping during the "
+                         "update (Access denied); the update goes on.\n");
 }
 
 // A link or another user's file in place of the lock file does not keep the

@@ -24,10 +24,10 @@ struct OnOutput {
 struct ProgramRun {
   const char* program = nullptr;
   std::vector<std::string> args{};
-  std::string input{};
-  std::optional<std::string> scenario{};  // UPDATER_SIMULATE; unset when none
+  std::string input;
+  std::optional<std::string> scenario;  // UPDATER_SIMULATE; unset when none
   std::string locale = "C";             // LANG; the other locale variables are unset
-  std::optional<uid_t> runAs{};           // another user (and that user's group), for root only
+  std::optional<uid_t> runAs{};         // another user (and that user's group), for root only
   int limitSeconds = 120;               // then the program is killed
   std::vector<OnOutput> steps{};
   bool inputStaysOpen = false;  // as a terminal's: the input does not end after the text given
