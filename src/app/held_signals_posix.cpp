@@ -29,7 +29,11 @@ std::string CannotCancelNote() {
     warning = warning.substr(0, warning.find('\n'));
   }
   while (!warning.empty() && warning.back() == '\r') warning.remove_suffix(1);
-  std::string note = "\n" + std::string(warning) + "\n";
+  // Appended in place: GCC 12 at -O3 takes a chain of concatenations for an
+  // overlapping copy and stops a warnings-as-errors build.
+  std::string note(1, '\n');
+  note.append(warning);
+  note += '\n';
   const std::string charset = platform::TerminalCharset();
   return platform::IsUtf8(charset) ? note : platform::FromUtf8(note, charset);
 }
