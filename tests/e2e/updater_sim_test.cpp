@@ -158,7 +158,7 @@ TEST(UpdaterSim, NoSignalAtAnyCallCutsAnUpdateShortOrStartsOneUnasked) {
   const std::string beyond = testing_support::RunProgram(runAt("INT", 1000000)).err;
   const int calls = std::atoi(beyond.c_str() + beyond.find("made ") + 5);
   const std::pair<std::string, int> rows[] = {{"INT", 0}, {"TERM", 0}, {"HUP", 0}, {"QUIT", 0}, {"HUP", SIGHUP}};
-  const size_t used = UPDATER_SANITIZED ? 1 : std::size(rows);  // a sanitized build: SIGINT and Ctrl-Z alone
+  const size_t used = UPDATER_SANITIZED ? 1 : std::size(rows);  // sanitized: SIGINT, and Ctrl-Z at every 6th call
   std::vector<testing_support::ProgramRun> runs;
   for (size_t r = 0; r < used; ++r) {
     for (int call = 1; call <= calls; ++call) runs.push_back(runAt(rows[r].first, call, rows[r].second));
@@ -198,6 +198,7 @@ TEST(UpdaterSim, NoSignalAtAnyCallCutsAnUpdateShortOrStartsOneUnasked) {
     EXPECT_EQ(warnedAt, lastQuit) << rows[r].first;
   }
   ASSERT_FALSE(updateCalls.empty());
+  std::erase_if(updateCalls, [](int call) { return UPDATER_SANITIZED && call % 6 != 0; });
   runs.clear();
   for (int call : updateCalls) runs.push_back(runAt("TSTP", call));
   std::vector<Outcome> stopped = RunTogether(runs, dir.Path());
