@@ -74,8 +74,9 @@ fuzz-smoke: fuzz-build
 
 bench:
 	$(CMAKE_CONFIGURE) -B build/native >/dev/null
-	cmake --build build/native --target transfer_bench -j $(JOBS)
+	cmake --build build/native --target transfer_bench quit_bench -j $(JOBS)
 	./build/native/transfer_bench
+	./build/native/quit_bench
 
 windows: win64 win32
 

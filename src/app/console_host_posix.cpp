@@ -5,14 +5,26 @@
 #include "resources/resources.h"
 
 ConsoleHost::ConsoleHost(TerminalInput& input, HeldSignals& signals)
-    : TerminalHost(input, ConsoleOutput(), isatty(STDOUT_FILENO) == 1), signals_(signals) {}
+    : TerminalHost(input, ConsoleOutput(), isatty(STDOUT_FILENO) == 1), input_(input), signals_(signals) {}
 
 intptr_t ConsoleHost::RunModal(int templateId, Window owner, DialogProc proc, intptr_t param) {
   if (templateId != res::kProgressDialogTemplate) return TerminalHost::RunModal(templateId, owner, proc, param);
-  signals_.RunBegins();
+  if (!signals_.RunBegins()) return -1;  // a quit came first: nothing is sent
   inhibitor_.Take();
   intptr_t result = TerminalHost::RunModal(templateId, owner, proc, param);
   inhibitor_.Release();
   signals_.RunEnds();
   return result;
+}
+
+void ConsoleHost::DiscardInput() { input_.DropTyped(); }
+
+int ConsoleHost::AskBox(Window owner, const std::string& text, uint32_t flags) {
+  if (!signals_.QuitBeforeRun()) return TerminalHost::AskBox(owner, text, flags);
+  // The answer the end of input gives.
+  switch (flags & kBoxButtonsMask) {
+    case kBoxOkCancel: return kAnswerCancel;
+    case kBoxYesNo: return kAnswerNo;
+    default: return kAnswerOk;
+  }
 }

@@ -24,12 +24,20 @@ class DesktopHost : public QtHost {
   explicit DesktopHost(HeldSignals& signals) : signals_(signals) {}
   intptr_t RunModal(int templateId, Window owner, DialogProc proc, intptr_t param) override {
     if (templateId != res::kProgressDialogTemplate) return QtHost::RunModal(templateId, owner, proc, param);
-    signals_.RunBegins();
+    if (!signals_.RunBegins()) return -1;  // a quit came first: nothing is sent
     inhibitor_.Take();
     intptr_t result = QtHost::RunModal(templateId, owner, proc, param);
     inhibitor_.Release();
     signals_.RunEnds();
     return result;
+  }
+
+ protected:
+  // Once a signal has asked the program to quit before a run, a box takes the
+  // answer the end of input gives: nobody is there to answer it.
+  int AskBox(Window owner, const std::string& text, uint32_t flags) override {
+    if (signals_.QuitBeforeRun()) EndInput();
+    return QtHost::AskBox(owner, text, flags);
   }
 
  private:

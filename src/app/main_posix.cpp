@@ -8,6 +8,7 @@
 
 #include "app/held_signals_posix.h"
 #include "app/info_options.h"
+#include "app/standard_descriptors_posix.h"
 #include "app/program.h"
 #include "app/user_interface_posix.h"
 #include "device/driver.h"
@@ -19,6 +20,7 @@
 
 int main(int argc, char** argv) {
   if (int status = 0; AnswerInfoRequest(argc, argv, stdout, status)) return status;
+  OpenMissingStandardDescriptors();
   TerminalInput input(STDIN_FILENO);
   HeldSignals signals;  // before any other thread starts
   std::string refusal;

@@ -1,7 +1,8 @@
 // Keeps the system from shutting down or sleeping while an update runs: on
-// Linux a logind inhibitor lock ("shutdown:sleep", mode block). Where there is
-// no system bus or no logind, or the program is built without libsystemd,
-// nothing is held and the update goes on all the same.
+// Linux a logind inhibitor lock ("shutdown:sleep:handle-lid-switch", mode
+// block). Where there is no system bus or no logind, or the program is built
+// without libsystemd, nothing is held and the update goes on all the same; a
+// lock logind refuses is said on standard error.
 #pragma once
 
 class SleepInhibitor {

@@ -3,6 +3,7 @@
 #include <systemd/sd-bus.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -21,6 +22,17 @@ struct MessageUnref {
   void operator()(sd_bus_message* message) const { sd_bus_message_unref(message); }
 };
 
+// A bus without logind says nothing; logind refusing the lock (no right to it,
+// as in an SSH session) is said in one line: the update goes on all the same.
+void SayRefused(const sd_bus_error& error) {
+  if (!sd_bus_error_is_set(&error)) return;  // the bus itself failed
+  if (sd_bus_error_has_names(&error, SD_BUS_ERROR_SERVICE_UNKNOWN, SD_BUS_ERROR_NAME_HAS_NO_OWNER)) return;
+  std::fprintf(stderr,
+               "updater: logind refused to keep the system from shutting down or sleeping during the update (%s); "
+               "the update goes on.\n",
+               error.message ? error.message : error.name);
+}
+
 }  // namespace
 
 bool SleepInhibitor::Take() {
@@ -34,11 +46,13 @@ bool SleepInhibitor::Take() {
   res::LoadText(res::kTextStageTitle, why, sizeof why);  // "Master Controller Firmware Update"
   sd_bus_error error = SD_BUS_ERROR_NULL;
   sd_bus_message* answered = nullptr;
+  // Closing a laptop's lid would suspend it all the same without the lid switch.
   int result = sd_bus_call_method(bus.get(), "org.freedesktop.login1", "/org/freedesktop/login1",
                                   "org.freedesktop.login1.Manager", "Inhibit", &error, &answered, "ssss",
-                                  "shutdown:sleep", who.c_str(), why, "block");
-  sd_bus_error_free(&error);
+                                  "shutdown:sleep:handle-lid-switch", who.c_str(), why, "block");
   std::unique_ptr<sd_bus_message, MessageUnref> reply(answered);
+  if (result < 0) SayRefused(error);
+  sd_bus_error_free(&error);
   if (result < 0) return false;
   int fd = -1;
   // The descriptor belongs to the reply; keep a copy of our own.

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "device/usb_wire.h"
+#include "platform/quitting.h"
 
 DeviceLink* gDeviceLink = nullptr;
 
@@ -27,8 +28,11 @@ int DeviceIdLength(const DeviceLink* link) {
   return static_cast<int>(static_cast<const char*>(end) - link->deviceId);
 }
 
+// Once the program is quitting, the link opens nothing and asks and sends
+// nothing more: a close still gives the device back.
 int OpenDevice(DeviceLink* link) {
   CloseDevice(link);
+  if (platform::Quitting()) return 0;
   int length = DeviceIdLength(link);
   if (length < 0) return 0;  // no hardware ID can be this long
   if (length == 0) return FindDeviceInRegistry(link);
@@ -51,7 +55,7 @@ int CloseDevice(DeviceLink* link) {
 
 int WriteDevice(DeviceLink* link, const void* bytes, uint32_t count) {
   driver::Handle handle = link->transport != 0 ? dataHandle : printerHandle;
-  if (count == 0) return 0;
+  if (count == 0 || platform::Quitting()) return 0;
   // A write may take fewer bytes than asked; the rest follows until every byte has
   // gone, so no part of an image is silently left out. A write that takes nothing,
   // or fails, fails the whole call.
@@ -68,6 +72,7 @@ int WriteDevice(DeviceLink* link, const void* bytes, uint32_t count) {
 int ControlRequest(DeviceLink* link, uint8_t request, uint16_t value, uint16_t index, uint16_t length,
                    void* reply) {
   uint32_t returned = 0;
+  if (platform::Quitting()) return 0;
   if (link->transport != 0) {
     IoBlockEx block{};
     block.uOffset = value;

@@ -1,11 +1,28 @@
 #include <chrono>
-#include <thread>
+#include <condition_variable>
+#include <mutex>
 
 #include "platform/clock_internal.h"
 
 namespace platform::system_clock {
+namespace {
+std::mutex gSleepMutex;
+std::condition_variable gSleepWake;
+bool gWoken = false;
+}  // namespace
 
-void Sleep(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void Sleep(uint32_t ms) {
+  std::unique_lock lock(gSleepMutex);
+  gSleepWake.wait_for(lock, std::chrono::milliseconds(ms), [] { return gWoken; });
+}
+
+void WakeSleepers() {
+  {
+    std::lock_guard lock(gSleepMutex);
+    gWoken = true;
+  }
+  gSleepWake.notify_all();
+}
 
 uint64_t NowMs() {
   auto since = std::chrono::steady_clock::now().time_since_epoch();

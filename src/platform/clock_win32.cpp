@@ -5,6 +5,10 @@ namespace platform::system_clock {
 
 void Sleep(uint32_t ms) { ::Sleep(ms); }
 
+// Nothing asks the Windows program to quit through the clock: a session that
+// ends takes the process with it.
+void WakeSleepers() {}
+
 uint64_t NowMs() {
   // The performance counter does not wrap, unlike GetTickCount; GetTickCount64 is
   // missing from the older systems the program still runs on.

@@ -21,8 +21,9 @@ namespace {
 
 constexpr int kVersionTries = 30;
 constexpr int kZeroReadingsAllowed = 30;
-// A device still writing reports a higher reading now and then; one that has
-// given none for this many polls (about five minutes) has stopped.
+// A device still writing changes its reading now and then (it may also start
+// again lower, as one that writes in parts does); one whose reading has not
+// changed for this many polls (about five minutes) has stopped.
 constexpr int kPollsWithoutProgress = 300;
 constexpr uint32_t kPause = 1000;
 
@@ -90,16 +91,15 @@ int WaitForWriteProgress(Window dialog, DeviceLink* link) {
   res::LoadText(res::kTextOverwriting, text, sizeof text);
   Host().SetText(dialog, res::kControlHeading, text);
   int zeroReadings = 0;
-  int highest = 0, sinceHighest = 0;
+  int last = -1, unchanged = 0;
   for (;;) {
     uint8_t reply[kProgressReplyLength] = {};
     // A failed request reads as 0.
     ControlRequest(link, REQ_GET_PROGRESS, 0, 0, kProgressReplyLength, reply);
     int percent = reply[kProgressByte];
-    bool advanced = percent > highest;
-    if (advanced) highest = percent;
-    sinceHighest = advanced ? 0 : sinceHighest + 1;
-    if ((percent == 0 && ++zeroReadings > kZeroReadingsAllowed) || sinceHighest >= kPollsWithoutProgress) {
+    unchanged = percent == last ? unchanged + 1 : 0;
+    last = percent;
+    if ((percent == 0 && ++zeroReadings > kZeroReadingsAllowed) || unchanged >= kPollsWithoutProgress) {
       platform::SleepMs(kPause);
       return 0;
     }

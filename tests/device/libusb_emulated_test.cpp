@@ -207,25 +207,22 @@ TEST_F(EmulatedUsbTest, TheDeviceVanishingMidTransferFailsTheWrite) {
   EXPECT_EQ(CloseDevice(&link_), 1);
 }
 
-// A stalled bulk endpoint fails the write and stays stalled; the next open
-// clears it, so the write can be tried again without a power cycle.
-TEST_F(EmulatedUsbTest, AStalledEndpointIsClearedOnTheNextOpen) {
+// A stalled bulk endpoint fails the write and is cleared at once, so the write
+// can be tried again without a new open or a power cycle.
+TEST_F(EmulatedUsbTest, AStalledEndpointIsClearedAtOnce) {
   PlugAll({{UpdaterDeviceSpec(kOurs), &controller_}});
   ASSERT_EQ(OpenDevice(&link_), 1);
   bus_->Stall(kOurs, kBulkOut);
   const ImageHeader header = MakeImageHeader(4096);
-  for (int tries = 0; tries < 2; ++tries) {
-    EXPECT_EQ(WriteDevice(&link_, header.bytes.data(), static_cast<uint32_t>(header.bytes.size())), 0);
-  }
-  ASSERT_EQ(OpenDevice(&link_), 1);
+  EXPECT_EQ(WriteDevice(&link_, header.bytes.data(), static_cast<uint32_t>(header.bytes.size())), 0);
   EXPECT_EQ(WriteDevice(&link_, header.bytes.data(), static_cast<uint32_t>(header.bytes.size())), 1);
-  EXPECT_EQ(bus_->Claims(kOurs), (std::vector<std::string>{"+0", "-0", "+0", "clear 02"}));
-  EXPECT_EQ(OfKind(bus_->Seen(kOurs), SeenTransfer::Kind::Bulk).size(), 3u);
+  EXPECT_EQ(bus_->Claims(kOurs), (std::vector<std::string>{"+0", "clear 02"}));
+  EXPECT_EQ(OfKind(bus_->Seen(kOurs), SeenTransfer::Kind::Bulk).size(), 2u);
 }
 
 // A device that takes a request and never answers it: the request is given up
 // after its timeout (the version request's is short, so that its 30 tries end
-// after about 30 seconds), and the device answers the next one.
+// within a minute), and the device answers the next one.
 TEST_F(EmulatedUsbTest, ARequestTheDeviceNeverAnswersTimesOut) {
   PlugAll({{UpdaterDeviceSpec(kOurs), &controller_}});
   ASSERT_EQ(OpenDevice(&link_), 1);

@@ -176,6 +176,8 @@ TEST(SimScenario, RefusedTextsNameTheirFaultAndLeaveTheScenarioAlone) {
       {"progress=0,50,", "progress"},
       {"fail-write=0", "fail-write"},
       {"fail-call=0", "fail-call"},
+      {"signal-call=KILL@3", "signal-call"},
+      {"signal-call=INT@0", "signal-call"},
       {"leave-call=", "leave-call"},
       {"leave-call=1000001", "leave-call"},
       {"power=sometimes", "power"},

@@ -1,6 +1,8 @@
 #include "support/run_program.h"
 
+#include <fcntl.h>
 #include <grp.h>
+#include <pty.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -18,7 +20,7 @@ namespace {
 
 // Reads the program's output and error output to their ends, taking the steps
 // as their texts appear in the output.
-void ReadOutputs(int outFd, int errFd, pid_t child, const std::vector<OnOutput>& steps,
+void ReadOutputs(int outFd, int errFd, int inFd, pid_t child, const std::vector<OnOutput>& steps,
                  ProgramOutcome& outcome) {
   pollfd watched[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
   std::string* texts[2] = {&outcome.out, &outcome.err};
@@ -43,6 +45,7 @@ void ReadOutputs(int outFd, int errFd, pid_t child, const std::vector<OnOutput>&
       searchFrom = at + step.after.size();
       if (step.signal) ::kill(child, step.signal);
       if (step.action) step.action();
+      if (!step.typed.empty() && ::write(inFd, step.typed.data(), step.typed.size()) < 0) outcome.err += "(not typed)";
       ++next;
     }
   }
@@ -52,7 +55,13 @@ void ReadOutputs(int outFd, int errFd, pid_t child, const std::vector<OnOutput>&
 
 ProgramOutcome RunProgram(const ProgramRun& run) {
   int out[2], err[2], in[2];
-  if (::pipe(out) != 0 || ::pipe(err) != 0 || ::pipe(in) != 0) return {};
+  // Kept from programs that other threads start meanwhile.
+  if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0 || ::pipe2(in, O_CLOEXEC) != 0) return {};
+  if (run.inputIsTerminal) {
+    for (int fd : in) ::close(fd);
+    if (::openpty(&in[1], &in[0], nullptr, nullptr, nullptr) != 0) return {};
+    for (int fd : in) ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+  }
   pid_t child = ::fork();
   if (child == 0) {
     ::dup2(out[1], 1);
@@ -61,6 +70,9 @@ ProgramOutcome RunProgram(const ProgramRun& run) {
     ::close(out[0]);
     ::close(err[0]);
     ::close(in[1]);
+    if (run.inputClosed) ::close(0);
+    if (run.ignoredSignal) ::signal(run.ignoredSignal, SIG_IGN);
+    if (!run.runtimeDir.empty()) ::setenv("XDG_RUNTIME_DIR", run.runtimeDir.c_str(), 1);
     if (run.scenario) ::setenv("UPDATER_SIMULATE", run.scenario->c_str(), 1);
     else ::unsetenv("UPDATER_SIMULATE");
     ::setenv("LANG", run.locale.c_str(), 1);
@@ -92,7 +104,7 @@ ProgramOutcome RunProgram(const ProgramRun& run) {
                  ::write(in[1], run.input.data(), run.input.size()) == static_cast<ssize_t>(run.input.size());
   if (!run.inputStaysOpen) ::close(in[1]);
   ProgramOutcome outcome;
-  ReadOutputs(out[0], err[0], child, run.steps, outcome);
+  ReadOutputs(out[0], err[0], in[1], child, run.steps, outcome);
   if (run.inputStaysOpen) ::close(in[1]);
   int status = 0;
   ::waitpid(child, &status, 0);

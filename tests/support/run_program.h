@@ -21,23 +21,29 @@ inline constexpr char kLinuxConnectionErrorBox[] =
     "restart the device, then reconnect it to the computer with the USB cable.\n";
 
 // What is done once the program's output shows a text, after the text of the
-// step before: a signal sent to the program (0: none), then the action.
+// step before: a signal sent to the program (0: none), then the action, then
+// the text typed on its input.
 struct OnOutput {
   std::string after;
   int signal = 0;
   std::function<void()> action = nullptr;
+  std::string typed{};
 };
 
 struct ProgramRun {
   const char* program = nullptr;
-  std::vector<std::string> args;
+  std::vector<std::string> args{};
   std::string input;
   std::optional<std::string> scenario;  // UPDATER_SIMULATE; unset when none
   std::string locale = "C";             // LANG; the other locale variables are unset
-  std::optional<uid_t> runAs;           // another user (and that user's group), for root only
+  std::optional<uid_t> runAs{};         // another user (and that user's group), for root only
   int limitSeconds = 120;               // then the program is killed
-  std::vector<OnOutput> steps;
+  std::vector<OnOutput> steps{};
   bool inputStaysOpen = false;  // as a terminal's: the input does not end after the text given
+  bool inputClosed = false;     // started with no standard input at all
+  bool inputIsTerminal = false; // the input a (pseudo-)terminal that input is typed into
+  int ignoredSignal = 0;        // ignored when the program starts, as under nohup
+  std::string runtimeDir{};     // XDG_RUNTIME_DIR, for a copy running beside others; empty: the test's
 };
 
 struct ProgramOutcome {

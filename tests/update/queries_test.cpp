@@ -219,10 +219,13 @@ TEST_F(Queries, ProgressFollowsTheReadingsUntilOneHundredTheThirtyFirstZeroOrASt
       {"above one hundred", {150}, false, 1, {150}, 1, 2000},
       {"done at once", {100}, false, 1, {100}, 1, 2000},
       {"device gone", {100}, true, 0, Repeated(30), 31, 31000},
-      // No new highest reading for 300 polls: the device has stopped writing.
+      // No change of reading for 300 polls: the device has stopped writing.
       {"stalled", {50}, false, 0, Repeated(300, 50), 301, 301000},
-      {"stalled after falling back", Join({{60}, Repeated(299, 40)}), false, 0, Join({{60}, Repeated(299, 40)}), 301,
-       301000},
+      {"stalled after falling back", Join({{60}, Repeated(301, 40)}), false, 0, Join({{60}, Repeated(300, 40)}), 302,
+       302000},
+      // Writing again from low down, each reading held a while, is progress.
+      {"restarting lower", Join({{90}, Repeated(299, 1), Repeated(299, 2), {100}}), false, 1,
+       Join({{90}, Repeated(299, 1), Repeated(299, 2), {100}}), 600, 601000},
       // Slow progress is never cut off.
       {"slow", Join({Repeated(300, 50), Repeated(300, 51), {100}}), false, 1,
        Join({Repeated(300, 50), Repeated(300, 51), {100}}), 601, 602000},

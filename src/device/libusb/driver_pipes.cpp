@@ -126,7 +126,12 @@ bool WriteBytes(Handle handle, const void* bytes, uint32_t count, uint32_t* writ
   int result = libusb_bulk_transfer(pipe->opened->Handle(), pipe->writeEndpoint,
                                     static_cast<unsigned char*>(const_cast<void*>(bytes)), static_cast<int>(asked),
                                     &transferred, kBulkTimeoutMs);
-  if (result == LIBUSB_ERROR_PIPE) lusb::NoteStalled(pipe->device.get(), pipe->writeEndpoint);
+  if (result == LIBUSB_ERROR_PIPE) {
+    // Cleared at once, so that trying again needs neither a new open nor a power
+    // cycle; a device that refuses the clearing now has it again at the next open.
+    lusb::NoteStalled(pipe->device.get(), pipe->writeEndpoint);
+    lusb::ClearStall(*pipe->opened, pipe->writeEndpoint);
+  }
   // Only a transfer that went whole counts. One cut short (by the timeout, a
   // stall, the device going) means the device stopped taking the image part-way
   // and its state is unknown: the write fails, and nothing of it counts as sent,

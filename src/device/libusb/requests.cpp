@@ -11,7 +11,10 @@ namespace {
 constexpr uint32_t kLargestField = std::numeric_limits<uint16_t>::max();
 constexpr uint8_t kDirectionIn = 0x80;
 constexpr uint16_t kUsEnglish = 0x0409;
-constexpr unsigned kVersionTimeoutMs = 250;
+// USB 2.0 (9.2.6.4) gives a device 500 ms for a data stage, and the host's own
+// delays come on top; 30 tries of the version, a second apart, still end
+// within a minute on a device that never answers.
+constexpr unsigned kVersionTimeoutMs = 750;
 constexpr unsigned kControlTimeoutMs = 5000;
 
 }  // namespace

@@ -103,8 +103,8 @@ class ClaimedInterface {
   uint8_t number_;
 };
 
-// A bulk endpoint that stalled is cleared when a pipe on it is next opened, so
-// that trying again needs no power cycle.
+// A bulk endpoint that stalled is cleared at once and, should that fail, when a
+// pipe on it is next opened, so that trying again needs no power cycle.
 void NoteStalled(libusb_device* device, uint8_t endpoint);
 void ClearStall(const OpenedDevice& device, uint8_t endpoint);
 

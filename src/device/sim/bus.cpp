@@ -6,6 +6,7 @@
 #include "device/sim/registry.h"
 #include "device/usb_wire.h"
 #include "platform/clock.h"
+#include "platform/signals.h"
 
 namespace sim {
 namespace {
@@ -248,6 +249,15 @@ bool Bus::CallFails() {
   std::lock_guard lock(mutex_);
   ++driverCalls_;
   return driverCalls_ == scenario_.failCall || (scenario_.leaveCall > 0 && driverCalls_ >= scenario_.leaveCall);
+}
+
+void Bus::CallDone() {
+  int call = 0;
+  {
+    std::lock_guard lock(mutex_);
+    call = driverCalls_;
+  }
+  if (scenario_.signalCall > 0 && call == scenario_.signalCall) platform::SendSignalToSelf(scenario_.signalName);
 }
 
 int Bus::DriverCalls() const {

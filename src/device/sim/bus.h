@@ -53,6 +53,9 @@ class Bus {
   // Counts one call through the driver seam; true when the scenario makes it
   // fail (its fail-call, or any call from its leave-call on).
   bool CallFails();
+  // Once the call just counted is done: sends the program the scenario's
+  // signal when that was its call.
+  void CallDone();
   int DriverCalls() const;  // the calls counted so far
 
   // Inspection by tests.

@@ -3,8 +3,10 @@
 //
 // Every call through the seam is counted; the one the scenario names fails, and
 // from the call at which the device leaves the bus every call fails, as the
-// system's calls fail on a device that has gone. A close still releases its
+// system's calls fail on a device that has gone. The call a scenario's signal
+// names is followed by that signal, as if the user or the system sent it then. A close still releases its
 // handle, key or set: the system takes a handle back even when the device is gone.
+#include <cstdio>
 #include <cstdlib>
 
 #include "device/driver.h"
@@ -19,12 +21,31 @@ namespace {
 // A slow link: each request and write takes this long in real time, so that a
 // signal or a session's end can reach the program in the middle of a transfer.
 int gLinkMs = 0;
+int gSignalCall = 0;
 
 void Lag() {
   if (gLinkMs > 0) platform::system_clock::Sleep(static_cast<uint32_t>(gLinkMs));
 }
 
-bool Fails() { return sim::CurrentBus().CallFails(); }
+// One call through the seam, counted; the scenario's signal follows the call it
+// names once that call is done.
+class Counted {
+ public:
+  Counted() : fails(sim::CurrentBus().CallFails()) {}
+  ~Counted() { sim::CurrentBus().CallDone(); }
+  Counted(const Counted&) = delete;
+  Counted& operator=(const Counted&) = delete;
+  const bool fails;
+};
+
+// A signal asked for at a call the program never made is said at the end, with
+// the number of calls made: the whole run lies below it.
+void SayWhenTheSignalNeverCame() {
+  int calls = sim::CurrentBus().DriverCalls();
+  if (calls >= gSignalCall) return;
+  std::fprintf(stderr, "updater-sim: signal-call at call %d never came: the program made %d calls through the driver\n",
+               gSignalCall, calls);
+}
 
 }  // namespace
 
@@ -39,6 +60,8 @@ bool Prepare(std::string& refusal) {
   if (scenario.fastClock) platform::UseVirtualClock();
   gLinkMs = scenario.linkMs;
   sim::Reset(scenario);
+  gSignalCall = scenario.signalCall;
+  if (gSignalCall > 0) std::atexit(SayWhenTheSignalNeverCame);
   return true;
 }
 
@@ -46,14 +69,16 @@ bool Prepare(std::string& refusal) {
 std::string TakeAdvice() { return {}; }
 
 Handle OpenDevicePath(const char* path, uint32_t attributes) {
-  if (Fails()) return kInvalidHandle;
+  Counted call;
+  if (call.fails) return kInvalidHandle;
   return sim::CurrentBus().Open(path, attributes);
 }
 
 bool DeviceControl(Handle handle, uint32_t code, const void* in, uint32_t inSize, void* out, uint32_t outSize,
                    uint32_t* returned) {
   Lag();
-  if (Fails()) {
+  Counted call;
+  if (call.fails) {
     *returned = 0;
     return false;
   }
@@ -62,7 +87,8 @@ bool DeviceControl(Handle handle, uint32_t code, const void* in, uint32_t inSize
 
 bool WriteBytes(Handle handle, const void* bytes, uint32_t count, uint32_t* written) {
   Lag();
-  if (Fails()) {
+  Counted call;
+  if (call.fails) {
     *written = 0;
     return false;
   }
@@ -70,7 +96,7 @@ bool WriteBytes(Handle handle, const void* bytes, uint32_t count, uint32_t* writ
 }
 
 void CloseDeviceHandle(Handle handle) {
-  Fails();
+  Counted call;
   sim::CurrentBus().Close(handle);
 }
 
@@ -81,17 +107,20 @@ namespace driver {
 // The printer-class interfaces, the system's version and the registry of the
 // simulated world.
 DeviceSet OpenPrinterClassDevices() {
-  if (Fails()) return kNoDeviceSet;
+  Counted call;
+  if (call.fails) return kNoDeviceSet;
   return sim::CurrentBus().OpenPrinterSet();
 }
 
 bool EnumPrinterDevice(DeviceSet set, uint32_t index) {
-  return !Fails() && sim::CurrentBus().EnumPrinterDevice(set, index);
+  Counted call;
+  return !call.fails && sim::CurrentBus().EnumPrinterDevice(set, index);
 }
 
 bool ReadHardwareIds(DeviceSet set, uint32_t index, uint8_t* buffer, uint32_t size, uint32_t* required,
                      uint32_t* error) {
-  if (Fails()) {
+  Counted call;
+  if (call.fails) {
     *error = kErrorInvalidHandle;
     return false;
   }
@@ -99,21 +128,24 @@ bool ReadHardwareIds(DeviceSet set, uint32_t index, uint8_t* buffer, uint32_t si
 }
 
 bool EnumPrinterInterface(DeviceSet set, uint32_t index) {
-  return !Fails() && sim::CurrentBus().EnumPrinterInterface(set, index);
+  Counted call;
+  return !call.fails && sim::CurrentBus().EnumPrinterInterface(set, index);
 }
 
 bool ReadInterfaceDetail(DeviceSet set, uint32_t index, uint8_t* detail, uint32_t size, uint32_t* required) {
-  return !Fails() && sim::CurrentBus().ReadInterfaceDetail(set, index, detail, size, required);
+  Counted call;
+  return !call.fails && sim::CurrentBus().ReadInterfaceDetail(set, index, detail, size, required);
 }
 
 void CloseDeviceSet(DeviceSet set) {
-  Fails();
+  Counted call;
   sim::CurrentBus().ClosePrinterSet(set);
 }
 
 bool ReadSystemVersion(uint32_t* platform, uint32_t* major, uint32_t* minor) {
   const sim::SystemVersion& system = sim::CurrentBus().System();
-  if (Fails() || !system.readable) return false;
+  Counted call;
+  if (call.fails || !system.readable) return false;
   *platform = system.platform;
   *major = system.major;
   *minor = system.minor;
@@ -121,20 +153,23 @@ bool ReadSystemVersion(uint32_t* platform, uint32_t* major, uint32_t* minor) {
 }
 
 RegistryKey OpenRegistryKey(const char* path) {
-  if (Fails()) return kNoRegistryKey;
+  Counted call;
+  if (call.fails) return kNoRegistryKey;
   return sim::CurrentRegistry().Open(path);
 }
 
 bool EnumRegistryKey(RegistryKey key, uint32_t index, char* name, uint32_t size) {
-  return !Fails() && sim::CurrentRegistry().EnumSubkey(key, index, name, size);
+  Counted call;
+  return !call.fails && sim::CurrentRegistry().EnumSubkey(key, index, name, size);
 }
 
 bool QueryRegistryValue(RegistryKey key, const char* name, uint8_t* buffer, uint32_t* size) {
-  return !Fails() && sim::CurrentRegistry().Query(key, name, buffer, size);
+  Counted call;
+  return !call.fails && sim::CurrentRegistry().Query(key, name, buffer, size);
 }
 
 void CloseRegistryKey(RegistryKey key) {
-  Fails();
+  Counted call;
   sim::CurrentRegistry().Close(key);
 }
 

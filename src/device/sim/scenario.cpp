@@ -1,5 +1,6 @@
 #include "device/sim/scenario.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -10,7 +11,7 @@ namespace {
 
 constexpr std::string_view kKeys =
     "device, port, foreign, status, version, reply, version-after, silent, progress, fail-write, "
-    "fail-call, leave-call, power, off-after, on-after, clock, link-ms, printer, os";
+    "fail-call, leave-call, signal-call, power, off-after, on-after, clock, link-ms, printer, os";
 
 bool ReadNumber(std::string_view text, int low, int high, int& number) {
   if (text.empty()) return false;
@@ -61,6 +62,18 @@ bool ReadSystemVersion(std::string_view text, SystemVersion& system) {
   return true;
 }
 
+// "NAME@N": the signal NAME at call N.
+bool ReadSignalCall(std::string_view text, Scenario& s) {
+  constexpr std::string_view kNames[] = {"INT", "TERM", "HUP", "QUIT", "TSTP", "TTIN", "TTOU"};
+  size_t at = text.find('@');
+  if (at == std::string_view::npos) return false;
+  std::string_view name = text.substr(0, at);
+  if (std::find(std::begin(kNames), std::end(kNames), name) == std::end(kNames)) return false;
+  if (!ReadNumber(text.substr(at + 1), 1, 1000000, s.signalCall)) return false;
+  s.signalName = name;
+  return true;
+}
+
 // Applies one item; false with the reason when the key or its value is refused.
 bool ApplyItem(std::string_view key, std::string_view value, Scenario& s, std::string& why) {
   auto refuse = [&](std::string_view expected) {
@@ -94,6 +107,10 @@ bool ApplyItem(std::string_view key, std::string_view value, Scenario& s, std::s
     if (!ReadNumber(value, 1, 1000000, s.failCall)) return refuse("a call number, 1 or more");
   } else if (key == "leave-call") {
     if (!ReadNumber(value, 1, 1000000, s.leaveCall)) return refuse("a call number, 1 or more");
+  } else if (key == "signal-call") {
+    if (!ReadSignalCall(value, s)) {
+      return refuse("a signal and a call number, NAME@N, NAME one of INT, TERM, HUP, QUIT, TSTP, TTIN, TTOU");
+    }
   } else if (key == "power") {
     if (value == "auto") s.power = Power::Auto;
     else if (value == "never") s.power = Power::Never;

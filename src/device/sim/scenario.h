@@ -104,6 +104,10 @@ struct Scenario {
   // writes, closes, printer-class, system-version and registry calls); 0: none.
   int failCall = 0;   // this one call fails
   int leaveCall = 0;  // from this call on every call fails: the device has left the bus
+  // Once this call is done, the program is sent the signal of this name ("INT",
+  // "TERM", "HUP", "QUIT", "TSTP", "TTIN", "TTOU"); 0: none.
+  int signalCall = 0;
+  std::string signalName;
   Power power = Power::Auto;
   int offAfter = 3;
   int onAfter = 2;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,6 +23,10 @@ void TerminalInput::End() {
     char byte = 0;
     [[maybe_unused]] ssize_t written = ::write(wake_[1], &byte, 1);
   }
+}
+
+void TerminalInput::DropTyped() {
+  if (::isatty(fd_) == 1) ::tcflush(fd_, TCIFLUSH);
 }
 
 std::streambuf::int_type TerminalInput::underflow() {

@@ -18,6 +18,9 @@ class TerminalInput : private std::streambuf, public std::istream {
   // Ends the input; safe from any thread and from a signal handler.
   void End();
   bool Ended() const { return ended_.load(); }
+  // On a terminal, drops what has been typed and not yet read; input through a
+  // pipe or from a file is left as it is.
+  void DropTyped();
 
  private:
   std::streambuf::int_type underflow() override;
