@@ -65,7 +65,12 @@ void HeldSignals::Watch(TerminalInput& input) {
 void HeldSignals::Take(int) {
   if (running_.load()) {
     // Said once however often the user asks.
-    if (!noteShown_.exchange(true)) WriteAll(STDERR_FILENO, "\n" + CannotCancelNote() + "\n");
+    if (!noteShown_.exchange(true)) {
+      std::string note = "\n";
+      note += CannotCancelNote();
+      note += '\n';
+      WriteAll(STDERR_FILENO, note);
+    }
   } else if (!runBegan_.load()) {
     quitBeforeRun_.store(true);
   }

@@ -36,7 +36,10 @@ bool StillAttached(libusb_device* device) {
   int depth = libusb_get_port_numbers(device, ports, sizeof ports);
   if (depth <= 0) return true;  // a root hub, or a path libusb does not know: nothing to check
   std::string name = std::to_string(libusb_get_bus_number(device)) + "-";
-  for (int i = 0; i < depth; ++i) name += (i ? "." : "") + std::to_string(ports[i]);
+  for (int i = 0; i < depth; ++i) {
+    if (i) name += '.';
+    name += std::to_string(ports[i]);
+  }
   std::ifstream file("/sys/bus/usb/devices/" + name + "/devnum");
   int address = -1;
   return static_cast<bool>(file >> address) && address == libusb_get_device_address(device);
