@@ -181,6 +181,8 @@ TEST_F(EmulatedUsbTest, AnImageGoesToTheBulkOutEndpointWhole) {
     lengths.push_back(t.length);
   }
   EXPECT_EQ(lengths, (std::vector<uint32_t>{64, 1048576, 451424}));
+  // A device erasing its flash may hold the pipe that long.
+  EXPECT_EQ(EmulatedUsb::LastBulkTimeoutMs(), 30000u);
   EXPECT_EQ(controller_.ImageState(), sim::Controller::Image::Arrived);
   EXPECT_EQ(controller_.ImageBytes(), image.size());
   EXPECT_EQ(controller_.ImageChecksum(), sim::ImageChecksumOf(image.data(), image.size()));
@@ -205,6 +207,17 @@ TEST_F(EmulatedUsbTest, TheDeviceVanishingMidTransferFailsTheWrite) {
   EXPECT_EQ(ControlRequest(&link_, REQ_GET_STATUS, 0, 0, kStatusReplyLength, reply), 0);
   EXPECT_EQ(WriteDevice(&link_, bytes.data(), static_cast<uint32_t>(bytes.size())), 0);
   EXPECT_EQ(CloseDevice(&link_), 1);
+}
+
+// A device that takes part of a transfer and stays: the write fails, and
+// nothing follows the gap.
+TEST_F(EmulatedUsbTest, AShortTransferFailsTheWrite) {
+  PlugAll({{UpdaterDeviceSpec(kOurs), &controller_}});
+  ASSERT_EQ(OpenDevice(&link_), 1);
+  bus_->Shorten(kOurs, 1000);
+  const std::vector<uint8_t> bytes = PatternedImage(4096);
+  EXPECT_EQ(WriteDevice(&link_, bytes.data(), static_cast<uint32_t>(bytes.size())), 0);
+  EXPECT_EQ(OfKind(bus_->Seen(kOurs), SeenTransfer::Kind::Bulk).size(), 1u);
 }
 
 // A stalled bulk endpoint fails the write and stays stalled; the next open
@@ -399,6 +412,7 @@ TEST_F(EmulatedUsbTest, CtrlCBeforeTheUpdateEndsTheProgramAndGivesTheInterfaceBa
 // without access to it.
 TEST_F(EmulatedUsbTest, AProgramThatCannotReachTheDeviceSaysWhy) {
   namespace fs = std::filesystem;
+  testing_support::PrivateRuntimeDir dir;  // no other run holds its instance mark
   enum class Cause { Absent, Held, FileMissing, NoAccess };
   const std::string root = bus_->RootDir();
   const std::string file = bus_->DeviceFile(kOurs);

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <condition_variable>
 #include <csignal>
 #include <cstdlib>
@@ -18,7 +19,7 @@ namespace {
 
 // Reads the program's output and error output to their ends, taking the steps
 // as their texts appear in the output.
-void ReadOutputs(int outFd, int errFd, pid_t child, const std::vector<OnOutput>& steps,
+void ReadOutputs(int outFd, int errFd, int inFd, pid_t child, const std::vector<OnOutput>& steps,
                  ProgramOutcome& outcome) {
   pollfd watched[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
   std::string* texts[2] = {&outcome.out, &outcome.err};
@@ -43,6 +44,7 @@ void ReadOutputs(int outFd, int errFd, pid_t child, const std::vector<OnOutput>&
       searchFrom = at + step.after.size();
       if (step.signal) ::kill(child, step.signal);
       if (step.action) step.action();
+      if (!step.input.empty() && ::write(inFd, step.input.data(), step.input.size()) < 0) ::kill(child, SIGKILL);
       ++next;
     }
   }
@@ -66,8 +68,17 @@ ProgramOutcome RunProgram(const ProgramRun& run) {
     ::setenv("LANG", run.locale.c_str(), 1);
     for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LC_CTYPE"}) ::unsetenv(variable);
     if (run.runAs) {
-      // The other user keeps the instance mark in its own place.
-      ::unsetenv("XDG_RUNTIME_DIR");
+      // The other user keeps the instance mark in a folder of its own inside
+      // the caller's runtime folder, so that no other run meets it; without
+      // one, in that user's usual place.
+      const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+      std::string own = runtime && *runtime ? runtime + ("/as-" + std::to_string(*run.runAs)) : "";
+      if (own.empty() || ::chmod(runtime, 0711) != 0 || (::mkdir(own.c_str(), 0700) != 0 && errno != EEXIST) ||
+          ::chown(own.c_str(), *run.runAs, *run.runAs) != 0) {
+        ::unsetenv("XDG_RUNTIME_DIR");
+      } else {
+        ::setenv("XDG_RUNTIME_DIR", own.c_str(), 1);
+      }
       if (::setgroups(0, nullptr) != 0 || ::setgid(*run.runAs) != 0 || ::setuid(*run.runAs) != 0) ::_exit(126);
     }
     std::vector<char*> argv{const_cast<char*>(run.program)};
@@ -91,7 +102,7 @@ ProgramOutcome RunProgram(const ProgramRun& run) {
                  ::write(in[1], run.input.data(), run.input.size()) == static_cast<ssize_t>(run.input.size());
   if (!run.inputStaysOpen) ::close(in[1]);
   ProgramOutcome outcome;
-  ReadOutputs(out[0], err[0], child, run.steps, outcome);
+  ReadOutputs(out[0], err[0], in[1], child, run.steps, outcome);
   if (run.inputStaysOpen) ::close(in[1]);
   int status = 0;
   ::waitpid(child, &status, 0);

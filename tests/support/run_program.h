@@ -12,17 +12,19 @@
 namespace testing_support {
 
 // What is done once the program's output shows a text, after the text of the
-// step before: a signal sent to the program (0: none), then the action.
+// step before: a signal sent to the program (0: none), then the action, then
+// more input given (with inputStaysOpen).
 struct OnOutput {
   std::string after;
   int signal = 0;
   std::function<void()> action = nullptr;
+  std::string input = "";
 };
 
 struct ProgramRun {
   const char* program = nullptr;
   std::vector<std::string> args;
-  std::string input;
+  std::string input = "";
   std::optional<std::string> scenario;  // UPDATER_SIMULATE; unset when none
   std::string locale = "C";             // LANG; the other locale variables are unset
   std::optional<uid_t> runAs;           // another user (and that user's group), for root only
