@@ -32,7 +32,7 @@ case ${1:-} in
     touch "$record"
     for needed in "${after[@]}"; do
       if ! grep -q "^$needed	passed	" "$record"; then
-        printf '%s\tskipped\t0\t%s did not pass\n' "$name" "$needed" >>"$record"
+        printf '%s\tskipped\t0\t0\t%s did not pass\n' "$name" "$needed" >>"$record"
         echo "=== $name: skipped ($needed did not pass)"
         exit 0
       fi
@@ -46,28 +46,32 @@ case ${1:-} in
       eval "$1"' stage "$command"
     status=$?
     seconds=$(($(date +%s) - start))
+    # The processor time the stage took, which a busy machine does not stretch.
+    times >"$notes.cpu"
+    cpu=$(awk 'NR == 2 { split($1 " " $2, t, /[ms ]+/); printf "%d", t[1] * 60 + t[2] + t[3] * 60 + t[4] }' "$notes.cpu")
     case $status in
       0) result=passed ;;
       77) result=skipped ;;
       *) result=failed ;;
     esac
-    printf '%s\t%s\t%s\t%s\n' "$name" "$result" "$seconds" "$(paste -sd ';' "$notes" | sed 's/;/; /g')" >>"$record"
-    rm -f "$notes"
-    [ "$result" = passed ] || echo "=== $name: $result"
+    why=$(paste -sd ';' "$notes" | sed 's/;/; /g')
+    rm -f "$notes" "$notes.cpu"
+    printf '%s\t%s\t%s\t%s\t%s\n' "$name" "$result" "$seconds" "$cpu" "$why" >>"$record"
+    [ "$result" = passed ] || echo "=== $name: $result${why:+ ($why)}"
     # A stage that fails does not stop the others: the summary fails at the end.
     exit 0
     ;;
 
   summary)
     echo
-    echo "make test:"
-    failed=0 total=0
-    while IFS=$'\t' read -r name result seconds why; do
-      total=$((total + seconds))
+    echo "make test:                   time  processor"
+    failed=0 total=0 total_cpu=0
+    while IFS=$'\t' read -r name result seconds cpu why; do
+      total=$((total + seconds)) total_cpu=$((total_cpu + cpu))
       [ "$result" = failed ] && failed=$((failed + 1))
-      printf '  %-16s %-8s %5s s%s\n' "$name" "$result" "$seconds" "${why:+  ($why)}"
+      printf '  %-16s %-8s %5s s %7s s%s\n' "$name" "$result" "$seconds" "$cpu" "${why:+  ($why)}"
     done <"$record"
-    printf '  %-16s %-8s %5s s\n' total "" "$total"
+    printf '  %-16s %-8s %5s s %7s s  (%d:%02d)\n' total "" "$total" "$total_cpu" $((total / 60)) $((total % 60))
     if [ "$failed" -gt 0 ]; then
       echo "make test: $failed stage(s) failed" >&2
       exit 1
