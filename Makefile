@@ -39,8 +39,7 @@ test:
 	$(STAGE) release-linux '$(MAKE) --no-print-directory release-linux'
 	$(STAGE) release-win64 '$(MAKE) --no-print-directory release-win64'
 	$(STAGE) release-win32 '$(MAKE) --no-print-directory release-win32'
-	$(STAGE) --after native --after release-win64 --after release-win32 tests \
-	  'ctest --test-dir build/native --output-on-failure --no-tests=error -j $(JOBS)'
+	$(STAGE) --after native tests 'ctest --test-dir build/native --output-on-failure --no-tests=error -j $(JOBS)'
 	$(STAGE) asan '$(MAKE) --no-print-directory asan'
 	$(STAGE) tsan '$(MAKE) --no-print-directory tsan'
 	$(STAGE) --after native bench './build/native/transfer_bench'
