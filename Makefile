@@ -34,7 +34,7 @@ test:
 	@./tools/stage.sh begin
 	$(STAGE) floors './tools/check_floors.sh'
 	$(STAGE) deps './tools/deps.sh'
-	$(STAGE) deps-check './tests/deps/check_deps.sh >/dev/null'
+	$(STAGE) deps-check './tools/check_deps.sh >/dev/null'
 	$(STAGE) native '$(MAKE) --no-print-directory native'
 	$(STAGE) release-linux '$(MAKE) --no-print-directory release-linux'
 	$(STAGE) release-win64 '$(MAKE) --no-print-directory release-win64'

@@ -412,13 +412,13 @@ TEST_F(EmulatedUsbTest, CtrlCBeforeTheUpdateEndsTheProgramAndGivesTheInterfaceBa
 // without access to it.
 TEST_F(EmulatedUsbTest, AProgramThatCannotReachTheDeviceSaysWhy) {
   namespace fs = std::filesystem;
-  testing_support::PrivateRuntimeDir dir;  // no other run holds its instance mark
   enum class Cause { Absent, Held, FileMissing, NoAccess };
   const std::string root = bus_->RootDir();
   const std::string file = bus_->DeviceFile(kOurs);
   const std::string busFolder = root + file.substr(0, file.rfind('/'));
   for (Cause cause : {Cause::Absent, Cause::Held, Cause::FileMissing, Cause::NoAccess}) {
     SCOPED_TRACE(static_cast<int>(cause));
+    testing_support::PrivateRuntimeDir dir;  // no other run holds its instance mark
     bus_->UnplugAll();
     ASSERT_TRUE(bus_->WaitForDevices(0));
     UsbDeviceSpec spec = UpdaterDeviceSpec(kOurs);
@@ -441,6 +441,7 @@ TEST_F(EmulatedUsbTest, AProgramThatCannotReachTheDeviceSaysWhy) {
           // Root opens any file; the program runs as nobody instead, in a test
           // bed it may read.
           run.runAs = 65534;
+          fs::permissions(dir.Path(), fs::perms::all | fs::perms::sticky_bit);
           fs::permissions(root, fs::perms::all);
           for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root + "/ioctl")) {
             if (entry.is_socket()) fs::permissions(entry.path(), fs::perms::all);

@@ -6,7 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <condition_variable>
 #include <csignal>
 #include <cstdlib>
@@ -68,17 +67,8 @@ ProgramOutcome RunProgram(const ProgramRun& run) {
     ::setenv("LANG", run.locale.c_str(), 1);
     for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LC_CTYPE"}) ::unsetenv(variable);
     if (run.runAs) {
-      // The other user keeps the instance mark in a folder of its own inside
-      // the caller's runtime folder, so that no other run meets it; without
-      // one, in that user's usual place.
-      const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-      std::string own = runtime && *runtime ? runtime + ("/as-" + std::to_string(*run.runAs)) : "";
-      if (own.empty() || ::chmod(runtime, 0711) != 0 || (::mkdir(own.c_str(), 0700) != 0 && errno != EEXIST) ||
-          ::chown(own.c_str(), *run.runAs, *run.runAs) != 0) {
-        ::unsetenv("XDG_RUNTIME_DIR");
-      } else {
-        ::setenv("XDG_RUNTIME_DIR", own.c_str(), 1);
-      }
+      // The other user keeps the instance mark in the caller's runtime folder
+      // where the caller has opened it to that user, else in its usual place.
       if (::setgroups(0, nullptr) != 0 || ::setgid(*run.runAs) != 0 || ::setuid(*run.runAs) != 0) ::_exit(126);
     }
     std::vector<char*> argv{const_cast<char*>(run.program)};

@@ -5,7 +5,7 @@
 # Wine run is told why it is skipped. A package that cannot be installed fails,
 # named.
 set -uo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
+root=$(cd "$(dirname "$0")/.." && pwd)
 export WORK=$(mktemp -d) DEPS_RETRY_PAUSE=0 UNAVAILABLE=
 trap 'rm -rf "$WORK"' EXIT
 mkdir -p "$WORK/bin" "$WORK/tools" && cp "$root/tools/deps.sh" "$WORK/tools/" && touch "$WORK/installed"
