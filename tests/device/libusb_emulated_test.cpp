@@ -209,8 +209,7 @@ TEST_F(EmulatedUsbTest, TheDeviceVanishingMidTransferFailsTheWrite) {
   EXPECT_EQ(CloseDevice(&link_), 1);
 }
 
-// A device that takes part of a transfer and stays: the write fails, and
-// nothing follows the gap.
+// A device that takes part of a transfer and stays: the write fails, nothing follows.
 TEST_F(EmulatedUsbTest, AShortTransferFailsTheWrite) {
   PlugAll({{UpdaterDeviceSpec(kOurs), &controller_}});
   ASSERT_EQ(OpenDevice(&link_), 1);

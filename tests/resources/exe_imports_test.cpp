@@ -36,8 +36,7 @@ TEST_P(ExeImports, NameOnlyFunctionsWindowsXpHas) {
   EXPECT_GT(image().imports().size(), 50u);
 }
 
-// Loaded at a random address (with the relocations that needs), data never run,
-// and on x86_64 anywhere in the 64-bit address space.
+// Loaded at a random address (relocated), data never run; x86_64: anywhere in 64 bits.
 TEST_P(ExeImports, AskForRandomAddressesAndNoExecutableData) {
   const std::uint16_t dynamicBase = 0x0040, nxCompat = 0x0100, highEntropy = 0x0020;
   EXPECT_EQ(Hex(image().dll_characteristics() & (dynamicBase | nxCompat | highEntropy)),

@@ -22,9 +22,7 @@
 #include "device/libusb/session.h"
 #include "device/sim/controller.h"
 
-namespace {
-std::atomic<unsigned> gLastBulkTimeoutMs{0};
-}  // namespace
+static std::atomic<unsigned> gLastBulkTimeoutMs{0};
 
 // The driver's bulk transfers pass through here on their way to libusb, so that
 // the timeout they are given can be read without waiting for it.

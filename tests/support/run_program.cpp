@@ -67,8 +67,7 @@ ProgramOutcome RunProgram(const ProgramRun& run) {
     ::setenv("LANG", run.locale.c_str(), 1);
     for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LC_CTYPE"}) ::unsetenv(variable);
     if (run.runAs) {
-      // The other user keeps the instance mark in the caller's runtime folder
-      // where the caller has opened it to that user, else in its usual place.
+      // The other user's instance mark: in the caller's runtime folder if opened to it.
       if (::setgroups(0, nullptr) != 0 || ::setgid(*run.runAs) != 0 || ::setuid(*run.runAs) != 0) ::_exit(126);
     }
     std::vector<char*> argv{const_cast<char*>(run.program)};
