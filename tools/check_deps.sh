@@ -6,6 +6,7 @@
 # named.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+unset STAGE_NOTES
 export WORK=$(mktemp -d) DEPS_RETRY_PAUSE=0 UNAVAILABLE=
 trap 'rm -rf "$WORK"' EXIT
 mkdir -p "$WORK/bin" "$WORK/tools" && cp "$root/tools/deps.sh" "$WORK/tools/" && touch "$WORK/installed"
