@@ -6,7 +6,7 @@ GENERATOR := $(if $(shell command -v ninja 2>/dev/null),Ninja,Unix Makefiles)
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 CMAKE_CONFIGURE = cmake -S . -G "$(GENERATOR)" -Wno-dev
 
-.PHONY: run test floors deps native windows win64 win32 sanitizers bench wine-test install clean \
+.PHONY: run test floors deps native windows win64 win32 sanitizers asan tsan bench wine-test install clean \
         fuzz fuzz-build fuzz-smoke release release-linux release-win64 release-win32 package
 
 # Tests that start processes of their own stay out of the thread-sanitizer run.
@@ -20,20 +20,40 @@ run:
 	@cmake --build build/native --target updater-sim -j $(JOBS)
 	@./build/native/src/updater-sim
 
-test: floors deps native windows sanitizers release-win64 release-win32
-	ctest --test-dir build/native --output-on-failure --no-tests=error -j $(JOBS)
-	./build/asan/tests/updater_tests --gtest_brief=1
-	[ ! -x build/asan/tests/libusb_device_tests ] || ./build/asan/tests/libusb_device_tests --gtest_brief=1
-	./build/tsan/tests/updater_tests --gtest_brief=1 --gtest_filter='$(TSAN_FILTER)'
-	./build/native/transfer_bench
-	./tests/qt/run_desktop_test.sh build/native build/desktop
-	./tests/wine/run_windows_tests.sh build/win64 build/wine
-	./tests/wine/run_windows_tests.sh build/win32 build/wine session
-	./tools/package.sh build/native build/native/dist
-	./tools/check_signing.sh build/signing build/release-win64/src/updater.exe build/release-win32/src/updater.exe
-	$(MAKE) fuzz-smoke
+# Every test, in stages: one line each, `$(STAGE) [--after STAGE]... NAME 'COMMAND'`
+# (the command may `skip "why"`). Every stage runs, a stage after one it needs
+# that did not pass is skipped, and the summary at the end fails when one failed.
+# What is shipped is what is tested: the Windows programs and the Linux package
+# checked here are the release trees' (build/release*).
+STAGE := @./tools/stage.sh run
+# The i686 program runs under the 32-bit Wine; where it could not be installed,
+# tools/deps.sh says why.
+WINE32_OR_SKIP := why=$$(./tools/deps.sh --check-wine32) || skip "$$why"
 
+test:
+	@./tools/stage.sh begin
+	$(STAGE) floors './tools/check_floors.sh'
+	$(STAGE) deps './tools/deps.sh'
+	$(STAGE) deps-check './tools/check_deps.sh >/dev/null'
+	$(STAGE) native '$(MAKE) --no-print-directory native'
+	$(STAGE) release-linux '$(MAKE) --no-print-directory release-linux'
+	$(STAGE) release-win64 '$(MAKE) --no-print-directory release-win64'
+	$(STAGE) release-win32 '$(MAKE) --no-print-directory release-win32'
+	$(STAGE) --after native tests 'ctest --test-dir build/native --output-on-failure --no-tests=error -j $(JOBS)'
+	$(STAGE) asan '$(MAKE) --no-print-directory asan'
+	$(STAGE) tsan '$(MAKE) --no-print-directory tsan'
+	$(STAGE) --after native bench './build/native/transfer_bench'
+	$(STAGE) --after release-win64 wine-win64 './tests/wine/run_windows_tests.sh build/release-win64 build/wine'
+	$(STAGE) --after release-win32 wine-win32 '$(WINE32_OR_SKIP); ./tests/wine/run_windows_tests.sh build/release-win32 build/wine session'
+	$(STAGE) --after native desktop './tests/qt/run_desktop_test.sh build/native build/desktop'
+	$(STAGE) --after release-linux package './tools/package.sh build/release build/dist'
+	$(STAGE) --after release-win64 --after release-win32 signing './tools/check_signing.sh build/signing build/release-win64/src/updater.exe build/release-win32/src/updater.exe'
+	$(STAGE) fuzz '$(MAKE) --no-print-directory fuzz-smoke'
+	@./tools/stage.sh summary
+
+# The 32-bit Wine is tried again even if it failed a short while ago.
 deps:
+	@rm -f build/wine32-missing
 	@./tools/deps.sh
 
 # Every file includes only its own floor and the floors below it.
@@ -46,19 +66,26 @@ native:
 
 # Every test again with address and undefined-behaviour checks, and the update
 # engine and the scenarios with the thread checker.
-sanitizers:
+sanitizers: asan tsan
+
+asan:
 	$(CMAKE_CONFIGURE) -B build/asan -DUPDATER_SANITIZE=address,undefined -DUPDATER_BUILD_TESTS=ON -DUPDATER_REQUIRE_TESTS=ON
 	cmake --build build/asan --target test_programs updater updater-sim -j $(JOBS)
+	./build/asan/tests/updater_tests --gtest_brief=1
+	[ ! -x build/asan/tests/libusb_device_tests ] || ./build/asan/tests/libusb_device_tests --gtest_brief=1
+
+tsan:
 	$(CMAKE_CONFIGURE) -B build/tsan -DUPDATER_SANITIZE=thread -DUPDATER_BUILD_TESTS=ON -DUPDATER_REQUIRE_TESTS=ON
 	cmake --build build/tsan --target updater_tests -j $(JOBS)
+	./build/tsan/tests/updater_tests --gtest_brief=1 --gtest_filter='$(TSAN_FILTER)'
 
 # The x86_64 Windows program under Wine, driven by key presses.
-wine-test: win64
-	./tests/wine/run_windows_tests.sh build/win64 build/wine
+wine-test: release-win64
+	./tests/wine/run_windows_tests.sh build/release-win64 build/wine
 
 # The fuzz harnesses (clang and libFuzzer, with address and undefined-behaviour
 # checks) in build/fuzz: `make fuzz` runs each for FUZZ_SECONDS; `make test` each
-# for a few seconds. One harness longer:
+# for 4 seconds, enough to run its seeds and find what breaks at once. One harness longer:
 #   tests/fuzz/run_fuzzers.sh build/fuzz 600 discovery
 FUZZ_SECONDS ?= 60
 
@@ -70,7 +97,7 @@ fuzz: fuzz-build
 	./tests/fuzz/run_fuzzers.sh build/fuzz $(FUZZ_SECONDS)
 
 fuzz-smoke: fuzz-build
-	./tests/fuzz/run_fuzzers.sh build/fuzz 8
+	./tests/fuzz/run_fuzzers.sh build/fuzz 4
 
 bench:
 	$(CMAKE_CONFIGURE) -B build/native >/dev/null
@@ -78,15 +105,10 @@ bench:
 	./build/native/transfer_bench
 	./build/native/quit_bench
 
-windows: win64 win32
-
-win64:
-	$(CMAKE_CONFIGURE) -B build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
-	cmake --build build/win64 -j $(JOBS)
-
-win32:
-	$(CMAKE_CONFIGURE) -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
-	cmake --build build/win32 -j $(JOBS)
+# The Windows programs that are tested are the ones shipped: the release trees,
+# which also hold updater-sim.exe and the Wine run's helpers.
+windows: release-win64 release-win32
+win64 win32: win%: release-win%
 
 # What is shipped, in build/dist: the x86_64 and i686 updater.exe and the Debian
 # package of the Linux program, optimised and stripped, each carrying the firmware
@@ -138,15 +160,22 @@ release:
 	$(DEVELOPMENT_IMAGE_NOTE)
 	$(UNSIGNED_NOTE)
 
+# The Linux program hardened as Debian hardens what it ships.
 release-linux:
-	$(CMAKE_CONFIGURE) -B build/release $(RELEASE_OPTIONS)
+	$(CMAKE_CONFIGURE) -B build/release $(RELEASE_OPTIONS) -DUPDATER_HARDEN=ON
 	cmake --build build/release --target updater updater_package_files -j $(JOBS)
 	@touch build/release/built.stamp
 
+# Each Windows tree builds updater.exe and, with the same options, updater-sim.exe
+# and the Wine run's helpers, which `make test` runs.
 release-win64 release-win32: release-%:
 	$(CMAKE_CONFIGURE) -B build/release-$* $(RELEASE_OPTIONS) \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-$(if $(filter win64,$*),x86_64,i686).cmake
-	cmake --build build/release-$* --target updater -j $(JOBS)
+	cmake --build build/release-$* -j $(JOBS)
+	@exe=build/release-$*/src/updater.exe; size=$$(stat -c %s $$exe); \
+	  if [ -z "$(UPDATER_FIRMWARE_IMAGE)" ] && [ $$size -gt $(MAX_EXE_BYTES) ]; then \
+	    echo "make $@: $$exe is $$size bytes, more than $(MAX_EXE_BYTES)" >&2; exit 1; \
+	  fi; echo "$$exe: $$size bytes"
 
 # The Debian package of the Linux program, checked, into build/dist.
 package: release-linux

@@ -11,5 +11,10 @@ set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# The programs run on a bare Windows (or Wine) without the compiler's DLLs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# The programs run on a bare Windows (or Wine) without the compiler's DLLs. They
+# are loaded at a random address and their data is never run; the 64-bit one
+# anywhere in the address space. Said here, not left to the linker's defaults.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -Wl,--dynamicbase -Wl,--nxcompat")
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  string(APPEND CMAKE_EXE_LINKER_FLAGS_INIT " -Wl,--high-entropy-va")
+endif()

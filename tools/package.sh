@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package of a Linux build tree with CPack and checks it:
-# lintian finds no error, the package holds exactly the files it should, its
-# desktop entry and AppStream metainfo pass their validators, and the program in
-# it answers --version with the package's version. Leaves the package
-# in OUT_DIR.
+# lintian finds no error and no missing hardening, the package holds exactly the
+# files it should, its desktop entry and AppStream metainfo pass their
+# validators, and the program in it answers --version with the package's
+# version. Leaves the package in OUT_DIR.
 #
 #   tools/package.sh BUILD_DIR OUT_DIR
 set -euo pipefail
@@ -21,8 +21,16 @@ debs=("$build"/cpack/*.deb)
 [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { echo "package: no single package in $build/cpack" >&2; exit 1; }
 deb=${debs[0]}
 
-# Warnings are shown; an error fails.
-lintian --fail-on error "$deb" 2> >(grep -v 'running with root privileges' >&2)
+# Every tag is shown; an error fails, and so does any missing hardening of the
+# program (the release is built with Debian's hardening flags).
+tags=$(lintian --fail-on error -EvIL +pedantic "$deb" 2> >(grep -v 'running with root privileges' >&2)) ||
+  { echo "$tags"; echo "package: lintian finds errors in $deb" >&2; exit 1; }
+[ -z "$tags" ] || echo "$tags"
+if grep -q ': hardening-' <<<"$tags"; then
+  echo "package: the program in $deb is not hardened:" >&2
+  grep ': hardening-' <<<"$tags" >&2
+  exit 1
+fi
 
 expected="./usr/bin/$name
 ./usr/lib/udev/rules.d/60-updater-device.rules

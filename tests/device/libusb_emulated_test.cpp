@@ -181,6 +181,8 @@ TEST_F(EmulatedUsbTest, AnImageGoesToTheBulkOutEndpointWhole) {
     lengths.push_back(t.length);
   }
   EXPECT_EQ(lengths, (std::vector<uint32_t>{64, 1048576, 451424}));
+  // A device erasing its flash may hold the pipe that long.
+  EXPECT_EQ(EmulatedUsb::LastBulkTimeoutMs(), 30000u);
   EXPECT_EQ(controller_.ImageState(), sim::Controller::Image::Arrived);
   EXPECT_EQ(controller_.ImageBytes(), image.size());
   EXPECT_EQ(controller_.ImageChecksum(), sim::ImageChecksumOf(image.data(), image.size()));
@@ -205,6 +207,16 @@ TEST_F(EmulatedUsbTest, TheDeviceVanishingMidTransferFailsTheWrite) {
   EXPECT_EQ(ControlRequest(&link_, REQ_GET_STATUS, 0, 0, kStatusReplyLength, reply), 0);
   EXPECT_EQ(WriteDevice(&link_, bytes.data(), static_cast<uint32_t>(bytes.size())), 0);
   EXPECT_EQ(CloseDevice(&link_), 1);
+}
+
+// A device that takes part of a transfer and stays: the write fails, nothing follows.
+TEST_F(EmulatedUsbTest, AShortTransferFailsTheWrite) {
+  PlugAll({{UpdaterDeviceSpec(kOurs), &controller_}});
+  ASSERT_EQ(OpenDevice(&link_), 1);
+  bus_->Shorten(kOurs, 1000);
+  const std::vector<uint8_t> bytes = PatternedImage(4096);
+  EXPECT_EQ(WriteDevice(&link_, bytes.data(), static_cast<uint32_t>(bytes.size())), 0);
+  EXPECT_EQ(OfKind(bus_->Seen(kOurs), SeenTransfer::Kind::Bulk).size(), 1u);
 }
 
 // A stalled bulk endpoint fails the write and is cleared at once, so the write
@@ -402,6 +414,7 @@ TEST_F(EmulatedUsbTest, AProgramThatCannotReachTheDeviceSaysWhy) {
   const std::string busFolder = root + file.substr(0, file.rfind('/'));
   for (Cause cause : {Cause::Absent, Cause::Held, Cause::FileMissing, Cause::NoAccess}) {
     SCOPED_TRACE(static_cast<int>(cause));
+    testing_support::PrivateRuntimeDir dir;  // no other run holds its instance mark
     bus_->UnplugAll();
     ASSERT_TRUE(bus_->WaitForDevices(0));
     UsbDeviceSpec spec = UpdaterDeviceSpec(kOurs);
@@ -438,6 +451,7 @@ TEST_F(EmulatedUsbTest, AProgramThatCannotReachTheDeviceSaysWhy) {
           // Root opens any file; the program runs as nobody instead, in a test
           // bed it may read.
           run.runAs = 65534;
+          fs::permissions(dir.Path(), fs::perms::all | fs::perms::sticky_bit);
           fs::permissions(root, fs::perms::all);
           for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root + "/ioctl")) {
             if (entry.is_socket()) fs::permissions(entry.path(), fs::perms::all);

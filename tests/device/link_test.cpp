@@ -106,6 +106,16 @@ TEST_F(Link, AWriteThatTakesNothingFailsTheCallAndNothingMoreIsSent) {
   EXPECT_EQ(writes[2].done, 0u);
 }
 
+TEST_F(Link, AWriteReportingMoreBytesThanAskedFailsTheCall) {
+  sim::Scenario scenario;
+  scenario.writeOverstated = 1;  // a driver that lies
+  Start(scenario);
+  ASSERT_EQ(OpenDevice(&link), 1);
+  auto image = PatternedImage(5000);
+  EXPECT_EQ(WriteDevice(&link, image.data(), 5000), 0);
+  EXPECT_EQ(CallsOf(sim::Call::Write).size(), 1u);
+}
+
 TEST_F(Link, StillImageRequestsTravelAsTheDriversTransferRecord) {
   ASSERT_EQ(OpenDevice(&link), 1);
   Bus().ClearCalls();

@@ -204,7 +204,7 @@ TEST(UpdaterSim, HoldsALogindInhibitorWhileAnUpdateRuns) {
     testing_support::ProgramRun run;
     run.program = UPDATER_SIM_PATH;
     run.scenario = scenario;
-    run.input = "n\nn\no\n";
+    run.input = "n\n";  // the rest once the confirmation page shows, after the snapshot
     run.inputStaysOpen = true;
     run.limitSeconds = 30;
     auto released = [&] {
@@ -213,7 +213,7 @@ TEST(UpdaterSim, HoldsALogindInhibitorWhileAnUpdateRuns) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
       }
     };
-    run.steps = {{"Read the following", 0, [&] { before = logind.Inhibitors(); }},
+    run.steps = {{"Click [Next]", 0, [&] { before = logind.Inhibitors(); }, "n\no\n"},
                  {"Sending data", 0, [&] { during = logind.Inhibitors(); }},
                  {exitCode == 0 ? "successfully completed" : "Update Error", 0, released},
                  {"", SIGTERM}};

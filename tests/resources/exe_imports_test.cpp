@@ -36,6 +36,14 @@ TEST_P(ExeImports, NameOnlyFunctionsWindowsXpHas) {
   EXPECT_GT(image().imports().size(), 50u);
 }
 
+// Loaded at a random address (relocated), data never run; x86_64: anywhere in 64 bits.
+TEST_P(ExeImports, AskForRandomAddressesAndNoExecutableData) {
+  const std::uint16_t dynamicBase = 0x0040, nxCompat = 0x0100, highEntropy = 0x0020;
+  EXPECT_EQ(Hex(image().dll_characteristics() & (dynamicBase | nxCompat | highEntropy)),
+            Hex(dynamicBase | nxCompat | (image().is_pe32_plus() ? highEntropy : 0)));
+  EXPECT_GT(image().relocations_size(), 0u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Exes, ExeImports, testing::ValuesIn(ExePaths()), ExeLabel);
 
 }  // namespace

@@ -34,13 +34,14 @@ const Loaded& LoadOnce(const std::string& path) {
 }  // namespace
 
 std::vector<std::string> ExePaths() {
-  return {"build/win64/src/updater.exe", "build/win64/src/updater-sim.exe", "build/win32/src/updater.exe",
-          "build/win32/src/updater-sim.exe"};
+  return {"build/release-win64/src/updater.exe", "build/release-win64/src/updater-sim.exe",
+          "build/release-win32/src/updater.exe", "build/release-win32/src/updater-sim.exe"};
 }
 
 std::string ExeLabel(const testing::TestParamInfo<std::string>& info) {
   std::filesystem::path path(info.param);
   std::string label = path.parent_path().parent_path().filename().string() + "_" + path.stem().string();
+  if (label.starts_with("release-")) label.erase(0, 8);
   for (char& c : label) {
     if (c == '-') c = '_';
   }

@@ -23,7 +23,7 @@ constexpr std::uint16_t kNeutralLanguage = 1028;
 
 // Paths of the four programs, relative to the source directory.
 std::vector<std::string> ExePaths();
-// "build/win64/src/updater-sim.exe" -> "win64_updater_sim", for test names.
+// "build/release-win64/src/updater-sim.exe" -> "win64_updater_sim", for test names.
 std::string ExeLabel(const testing::TestParamInfo<std::string>& info);
 
 // Every string of one language, gathered from all its string-table blocks.

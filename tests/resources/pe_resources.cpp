@@ -12,6 +12,7 @@ constexpr std::uint16_t kPe32Magic = 0x10B;
 constexpr std::uint16_t kPe32PlusMagic = 0x20B;
 constexpr std::uint32_t kImportDirectoryIndex = 1;
 constexpr std::uint32_t kResourceDirectoryIndex = 2;
+constexpr std::uint32_t kRelocationDirectoryIndex = 5;
 constexpr std::uint32_t kHighBit = 0x80000000u;
 constexpr std::size_t kMaxEntries = 1 << 16;     // bounds the work on a hostile tree
 
@@ -124,6 +125,8 @@ void PeImage::ParseHeaders() {
   std::uint16_t magic = optional.U16();
   if (magic != kPe32Magic && magic != kPe32PlusMagic) throw FormatError("unknown optional header magic");
   pe32_plus_ = magic == kPe32PlusMagic;
+  optional.Seek(70);
+  dll_characteristics_ = optional.U16();
   optional.Seek(pe32_plus_ ? 108 : 92);
   std::uint32_t directory_count = optional.U32();
   if (directory_count > kResourceDirectoryIndex) {
@@ -132,6 +135,10 @@ void PeImage::ParseHeaders() {
     optional.Skip(4);
     resource_rva_ = optional.U32();
     resource_size_ = optional.U32();
+  }
+  if (directory_count > kRelocationDirectoryIndex) {
+    optional.Skip(8 * (kRelocationDirectoryIndex - kResourceDirectoryIndex - 1) + 4);
+    relocations_size_ = optional.U32();
   }
 
   ByteReader table(file, optional_start + optional_size);

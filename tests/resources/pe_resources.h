@@ -49,6 +49,9 @@ class PeImage {
 
   bool is_pe32_plus() const { return pe32_plus_; }
   bool has_resources() const { return has_resources_; }
+  // The optional header's DLL characteristics (address-space layout, DEP).
+  std::uint16_t dll_characteristics() const { return dll_characteristics_; }
+  std::uint32_t relocations_size() const { return relocations_size_; }
   const std::vector<Resource>& resources() const { return resources_; }
   // Directories whose entries are not in the order the platform's loader
   // searches them in (named entries first, names ascending, then ids ascending).
@@ -81,7 +84,8 @@ class PeImage {
   std::vector<std::string> imports_;
   bool pe32_plus_ = false;
   bool has_resources_ = false;
-  std::uint32_t resource_rva_ = 0, resource_size_ = 0, import_rva_ = 0;
+  std::uint32_t resource_rva_ = 0, resource_size_ = 0, import_rva_ = 0, relocations_size_ = 0;
+  std::uint16_t dll_characteristics_ = 0;
   std::size_t entries_seen_ = 0;
 };
 

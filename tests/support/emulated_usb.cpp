@@ -6,6 +6,7 @@
 #include <umockdev.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -20,6 +21,18 @@
 
 #include "device/libusb/session.h"
 #include "device/sim/controller.h"
+
+static std::atomic<unsigned> gLastBulkTimeoutMs{0};
+
+// The driver's bulk transfers pass through here on their way to libusb, so that
+// the timeout they are given can be read without waiting for it.
+extern "C" int libusb_bulk_transfer(libusb_device_handle* handle, unsigned char endpoint, unsigned char* data,
+                                    int length, int* transferred, unsigned int timeout) {
+  using Transfer = int (*)(libusb_device_handle*, unsigned char, unsigned char*, int, int*, unsigned int);
+  static const auto real = reinterpret_cast<Transfer>(dlsym(RTLD_NEXT, "libusb_bulk_transfer"));
+  gLastBulkTimeoutMs = timeout;
+  return real(handle, endpoint, data, length, transferred, timeout);
+}
 
 namespace testing_support {
 namespace {
@@ -42,6 +55,7 @@ struct DeviceState {
   bool present = false;
   std::optional<SeenTransfer::Kind> hold;  // transfers of this kind stay in flight
   uint32_t heldPart = 0;                   // bytes a held bulk transfer has taken
+  uint32_t shortBulk = 0;                  // bytes every bulk transfer takes at most; 0: all
   std::set<uint8_t> stalled;               // bulk endpoints halted
   int opens = 0;
   std::deque<Urb> done;
@@ -161,6 +175,7 @@ void Submit(EmulatedUsb::State& state, DeviceState& device, UMockdevIoctlClient*
     seen.length = static_cast<uint32_t>(record->buffer_length);
     bool held = device.hold == seen.kind;
     uint32_t taken = held ? std::min(device.heldPart, seen.length) : seen.length;
+    if (!held && device.shortBulk) taken = std::min(taken, device.shortBulk);
     if (device.stalled.count(record->endpoint)) {
       urb.status = -EPIPE;
       taken = 0;
@@ -505,6 +520,13 @@ void EmulatedUsb::Hold(uint8_t address, std::optional<SeenTransfer::Kind> kind, 
   state_->devices[address].hold = kind;
   state_->devices[address].heldPart = partBytes;
 }
+
+void EmulatedUsb::Shorten(uint8_t address, uint32_t bytes) {
+  std::lock_guard lock(state_->mutex);
+  state_->devices[address].shortBulk = bytes;
+}
+
+unsigned EmulatedUsb::LastBulkTimeoutMs() { return gLastBulkTimeoutMs.load(); }
 
 void EmulatedUsb::Stall(uint8_t address, uint8_t endpoint) {
   std::lock_guard lock(state_->mutex);

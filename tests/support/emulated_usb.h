@@ -72,6 +72,10 @@ class EmulatedUsb {
   // until the device goes or libusb cancels them; nullopt ends the holding. A
   // held bulk transfer has taken its first partBytes when it ends.
   void Hold(uint8_t address, std::optional<SeenTransfer::Kind> kind, uint32_t partBytes = 0);
+  // Every bulk transfer ends at once, short, having taken at most bytes (0: all).
+  void Shorten(uint8_t address, uint32_t bytes);
+  // The timeout the program gave its last bulk transfer.
+  static unsigned LastBulkTimeoutMs();
   // The bulk endpoint stalls every transfer until its halt is cleared.
   void Stall(uint8_t address, uint8_t endpoint);
   // How many times the device file was opened.

@@ -79,8 +79,7 @@ ProgramOutcome RunProgram(const ProgramRun& run) {
     ::setenv("UPDATER_UI", "terminal", 1);  // the wizard these runs type into
     for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LC_CTYPE"}) ::unsetenv(variable);
     if (run.runAs) {
-      // The other user keeps the instance mark in its own place.
-      ::unsetenv("XDG_RUNTIME_DIR");
+      // The other user's instance mark: in the caller's runtime folder if opened to it.
       if (::setgroups(0, nullptr) != 0 || ::setgid(*run.runAs) != 0 || ::setuid(*run.runAs) != 0) ::_exit(126);
     }
     std::vector<char*> argv{const_cast<char*>(run.program)};

@@ -64,12 +64,11 @@ class Decision : public ::testing::Test {
 
 TEST_F(Decision, ComparesTheUpperCasedVersionsUnderTheChecksThatAreOn) {
   struct Case {
-    const char* update;
-    const char* device;
+    std::string update, device;
     int versionCheck, compatibilityCheck;
     UpdateDecision result;
   };
-  const Case cases[] = {
+  std::vector<Case> cases = {
       {"V2.60a-3", "V2.50A-3", 1, 1, kUpdateSinglePass},
       {"V2.60a-3", "v2.50a-3", 1, 1, kUpdateSinglePass},
       {"V2.60a-3", "V2.60A-3", 1, 1, kUpdateAlreadyCurrent},
@@ -89,11 +88,18 @@ TEST_F(Decision, ComparesTheUpperCasedVersionsUnderTheChecksThatAreOn) {
       {"V2.60a-2", "V2.00A-2", 1, 1, kUpdateSinglePass},  // above "V2.00", which it begins with
       {"V1.80a-2", "V1.90A-2", 1, 1, kUpdateAlreadyCurrent},
   };
+  // Every pair of compatibility digits, and a version without one (read as 0).
+  for (std::string update : {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}) {
+    for (std::string device : {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "A"}) {
+      bool same = update == device || (update == "0" && device == "A");
+      cases.push_back({"V2.60a-" + update, "V2.50A-" + device, 1, 1, same ? kUpdateSinglePass : kUpdateIncompatible});
+    }
+  }
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string("update ") + c.update + ", device " + c.device + ", checks " +
+    SCOPED_TRACE("update " + c.update + ", device " + c.device + ", checks " +
                  std::to_string(c.versionCheck) + std::to_string(c.compatibilityCheck));
     state = {0, c.versionCheck, c.compatibilityCheck};
-    ShowPage(c.device, c.update);
+    ShowPage(c.device.c_str(), c.update.c_str());
     std::vector<std::string> expected;
     auto upper = [](std::string text) {
       for (char& ch : text) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));

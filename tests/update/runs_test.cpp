@@ -246,13 +246,17 @@ TEST_F(UpdateRun, AStageWithoutAnImageSendsNothingAndFails) {
 
 TEST_F(UpdateRun, RemindersOfTheFirstStagesSayOnlyToSwitchOffAndOn) {
   UseThreeImages();
-  sim::Scenario scenario;
-  scenario.power = sim::Power::Never;
-  host.Answer(kAnswerOk);  // banner (1/3)
-  host.Answer(kAnswerOk);
-  host.Answer(kAnswerOk);
-  EXPECT_EQ(Run(scenario, ThreeStageDialogProc), -1);
-  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Master Controller Firmware Update (1/3)", Text(35), Text(35)}));
+  for (int cycles = 0; cycles < 3; ++cycles) {  // then the device is left on, in stage cycles + 1
+    sim::Scenario scenario;
+    scenario.powerCycles = cycles;
+    for (int box = 0; box < cycles + 3; ++box) host.Answer(kAnswerOk);  // the banners, two reminders
+    size_t before = host.Boxes().size();
+    EXPECT_EQ(Run(scenario, ThreeStageDialogProc), -1);
+    std::vector<std::string> boxes = BoxTexts();
+    EXPECT_EQ(boxes.size(), before + cycles + 3) << cycles;
+    EXPECT_EQ(std::vector<std::string>(boxes.end() - 2, boxes.end()),
+              std::vector<std::string>(2, Text(cycles < 2 ? 35 : 26)));
+  }
 }
 
 }  // namespace

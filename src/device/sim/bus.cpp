@@ -195,7 +195,7 @@ bool Bus::Write(driver::Handle handle, const void* bytes, uint32_t count, uint32
     if (writes_ != scenario_.failWrite) {
       uint32_t taken = scenario_.writeLimit ? std::min(count, scenario_.writeLimit) : count;
       pipe->controller->Receive(static_cast<const uint8_t*>(bytes), taken, now);
-      *written = taken;
+      *written = taken + scenario_.writeOverstated;
     }
   } else if (pipe && pipe->printer >= 0) {
     *written = count;

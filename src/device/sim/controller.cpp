@@ -23,7 +23,9 @@ Controller::Controller(const Scenario& scenario)
 void Controller::Advance(uint64_t now) {
   uint64_t offAt = writtenAt_ + static_cast<uint64_t>(scenario_.offAfter) * 1000;
   uint64_t onAt = offAt + static_cast<uint64_t>(scenario_.onAfter) * 1000;
-  if (phase_ == Phase::Written && scenario_.power != Power::Never && now >= offAt) phase_ = Phase::Off;
+  bool switchedOff = scenario_.power != Power::Never &&
+                     (scenario_.powerCycles < 0 || powerCycles_ < scenario_.powerCycles);
+  if (phase_ == Phase::Written && switchedOff && now >= offAt) phase_ = Phase::Off;
   if (phase_ == Phase::Off && scenario_.power == Power::Auto && now >= onAt) {
     // Switched on again: the controller starts the firmware it has written.
     phase_ = Phase::On;

@@ -119,6 +119,8 @@ struct Scenario {
   // Set by tests only.
   std::vector<OtherDevice> others;
   uint32_t writeLimit = 0;  // the driver takes at most this many bytes a write; 0: all
+  uint32_t writeOverstated = 0;  // the driver reports this many bytes more written than it took
+  int powerCycles = -1;  // the user switches the device off and on this many times, then no more; -1: always
   std::vector<PrinterInterface> printers;  // listed after the device's own interface
   // The registry records the devices present: the device's composite key and
   // its interfaces' instances with their driver services, and the foreign
