@@ -505,6 +505,10 @@ bool EmulatedUsb::WaitForDevices(size_t count) {
   auto until = Clock::now() + kPatience;
   while (Clock::now() < until) {
     if (lusb::DeviceList().Devices().size() == count) return true;
+    // The session's list follows the device events, which a program started
+    // meanwhile on the same test bed may have taken; a fresh look counts too, as
+    // the program's own discovery looks afresh when its list disagrees.
+    if (auto fresh = lusb::FreshContext(); fresh && lusb::DeviceList(fresh).Devices().size() == count) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   return false;
