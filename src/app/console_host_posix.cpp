@@ -9,12 +9,7 @@ ConsoleHost::ConsoleHost(TerminalInput& input, HeldSignals& signals)
 
 intptr_t ConsoleHost::RunModal(int templateId, Window owner, DialogProc proc, intptr_t param) {
   if (templateId != res::kProgressDialogTemplate) return TerminalHost::RunModal(templateId, owner, proc, param);
-  if (!signals_.RunBegins()) return -1;  // a quit came first: nothing is sent
-  inhibitor_.Take();
-  intptr_t result = TerminalHost::RunModal(templateId, owner, proc, param);
-  inhibitor_.Release();
-  signals_.RunEnds();
-  return result;
+  return RunWithinBounds(signals_, [&] { return TerminalHost::RunModal(templateId, owner, proc, param); });
 }
 
 void ConsoleHost::DiscardInput() { input_.DropTyped(); }

@@ -7,7 +7,6 @@
 #pragma once
 
 #include "app/held_signals_posix.h"
-#include "app/sleep_inhibitor.h"
 #include "ui/posix/terminal_host.h"
 #include "ui/posix/terminal_input.h"
 
@@ -24,5 +23,4 @@ class ConsoleHost : public TerminalHost {
  private:
   TerminalInput& input_;
   HeldSignals& signals_;
-  SleepInhibitor inhibitor_;
 };

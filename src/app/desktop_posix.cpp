@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/sleep_inhibitor.h"
+#include "app/held_signals_posix.h"
 #include "app/user_interface_posix.h"
 #include "resources/resources.h"
 #include "ui/qt/qt_host.h"
@@ -24,12 +24,7 @@ class DesktopHost : public QtHost {
   explicit DesktopHost(HeldSignals& signals) : signals_(signals) {}
   intptr_t RunModal(int templateId, Window owner, DialogProc proc, intptr_t param) override {
     if (templateId != res::kProgressDialogTemplate) return QtHost::RunModal(templateId, owner, proc, param);
-    if (!signals_.RunBegins()) return -1;  // a quit came first: nothing is sent
-    inhibitor_.Take();
-    intptr_t result = QtHost::RunModal(templateId, owner, proc, param);
-    inhibitor_.Release();
-    signals_.RunEnds();
-    return result;
+    return RunWithinBounds(signals_, [&] { return QtHost::RunModal(templateId, owner, proc, param); });
   }
 
  protected:
@@ -42,7 +37,6 @@ class DesktopHost : public QtHost {
 
  private:
   HeldSignals& signals_;
-  SleepInhibitor inhibitor_;
 };
 
 class Desktop : public UserInterface {

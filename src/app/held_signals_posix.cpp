@@ -1,4 +1,5 @@
 #include "app/held_signals_posix.h"
+#include "app/sleep_inhibitor.h"
 
 #include <poll.h>
 #include <pthread.h>
@@ -155,4 +156,14 @@ bool HeldSignals::QuitBeforeRun() {
   std::lock_guard lock(mutex_);
   TakePending();
   return quit_;
+}
+
+intptr_t RunWithinBounds(HeldSignals& signals, const std::function<intptr_t()>& run) {
+  if (!signals.RunBegins()) return -1;  // a quit came first: nothing is sent
+  SleepInhibitor inhibitor;
+  inhibitor.Take();
+  intptr_t result = run();
+  inhibitor.Release();
+  signals.RunEnds();
+  return result;
 }

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <csignal>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -63,3 +64,8 @@ class HeldSignals {
   bool quit_ = false;
   bool noteShown_ = false;
 };
+
+// Runs an update (the progress dialog's life) within its bounds: nothing when a
+// quit came first (then -1), else the signals held and the system kept from
+// shutting down or sleeping while it lasts. Gives the run's result.
+intptr_t RunWithinBounds(HeldSignals& signals, const std::function<intptr_t()>& run);
