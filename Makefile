@@ -6,8 +6,14 @@ GENERATOR := $(if $(shell command -v ninja 2>/dev/null),Ninja,Unix Makefiles)
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 CMAKE_CONFIGURE = cmake -S . -G "$(GENERATOR)" -Wno-dev
 
-.PHONY: run test floors deps native windows win64 win32 sanitizers asan tsan bench wine-test install clean \
+.PHONY: wine-runs run test floors deps native windows win64 win32 sanitizers asan tsan bench wine-test install clean \
         fuzz fuzz-build fuzz-smoke release release-linux release-win64 release-win32 package
+
+# The sanitizer trees: light optimisation and line tables only, which build much
+# faster than the native tree's full debug information and still name the line
+# of a fault.
+SANITIZED_BUILD := -DUPDATER_BUILD_TESTS=ON -DUPDATER_REQUIRE_TESTS=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG"
 
 # Tests that start processes of their own stay out of the thread-sanitizer run.
 TSAN_FILTER := -UpdaterSim*:Updater.*:InstanceGuard*
@@ -40,16 +46,22 @@ test:
 	$(STAGE) release-win64 '$(MAKE) --no-print-directory release-win64'
 	$(STAGE) release-win32 '$(MAKE) --no-print-directory release-win32'
 	$(STAGE) --after native tests 'ctest --test-dir build/native --output-on-failure --no-tests=error -j $(JOBS)'
+	$(STAGE) --after native bench './build/native/transfer_bench'
+	$(STAGE) --after release-win64 --background wine '$(MAKE) --no-print-directory wine-runs'
 	$(STAGE) asan '$(MAKE) --no-print-directory asan'
 	$(STAGE) tsan '$(MAKE) --no-print-directory tsan'
-	$(STAGE) --after native bench './build/native/transfer_bench'
-	$(STAGE) --after release-win64 wine-win64 './tests/wine/run_windows_tests.sh build/release-win64 build/wine'
-	$(STAGE) --after release-win32 wine-win32 '$(WINE32_OR_SKIP); ./tests/wine/run_windows_tests.sh build/release-win32 build/wine session'
-	$(STAGE) --after native desktop './tests/qt/run_desktop_test.sh build/native build/desktop'
+	@./tools/stage.sh join
 	$(STAGE) --after release-linux package './tools/package.sh build/release build/dist'
 	$(STAGE) --after release-win64 --after release-win32 signing './tools/check_signing.sh build/signing build/release-win64/src/updater.exe build/release-win32/src/updater.exe'
 	$(STAGE) fuzz '$(MAKE) --no-print-directory fuzz-smoke'
 	@./tools/stage.sh summary
+
+# The programs on virtual screens, one after the other: they mostly wait, so
+# `make test` runs them beside the sanitizer builds.
+wine-runs:
+	$(STAGE) wine-win64 './tests/wine/run_windows_tests.sh build/release-win64 build/wine'
+	$(STAGE) --after release-win32 wine-win32 '$(WINE32_OR_SKIP); ./tests/wine/run_windows_tests.sh build/release-win32 build/wine session'
+	$(STAGE) --after native desktop './tests/qt/run_desktop_test.sh build/native build/desktop'
 
 # The 32-bit Wine is tried again even if it failed a short while ago.
 deps:
@@ -69,13 +81,13 @@ native:
 sanitizers: asan tsan
 
 asan:
-	$(CMAKE_CONFIGURE) -B build/asan -DUPDATER_SANITIZE=address,undefined -DUPDATER_BUILD_TESTS=ON -DUPDATER_REQUIRE_TESTS=ON
+	$(CMAKE_CONFIGURE) -B build/asan -DUPDATER_SANITIZE=address,undefined $(SANITIZED_BUILD)
 	cmake --build build/asan --target test_programs updater updater-sim -j $(JOBS)
 	./build/asan/tests/updater_tests --gtest_brief=1
 	[ ! -x build/asan/tests/libusb_device_tests ] || ./build/asan/tests/libusb_device_tests --gtest_brief=1
 
 tsan:
-	$(CMAKE_CONFIGURE) -B build/tsan -DUPDATER_SANITIZE=thread -DUPDATER_BUILD_TESTS=ON -DUPDATER_REQUIRE_TESTS=ON
+	$(CMAKE_CONFIGURE) -B build/tsan -DUPDATER_SANITIZE=thread $(SANITIZED_BUILD)
 	cmake --build build/tsan --target updater_tests -j $(JOBS)
 	./build/tsan/tests/updater_tests --gtest_brief=1 --gtest_filter='$(TSAN_FILTER)'
 

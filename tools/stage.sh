@@ -5,8 +5,13 @@
 # fails when one failed.
 #
 #   tools/stage.sh begin
-#   tools/stage.sh run [--after STAGE]... NAME 'COMMAND'
+#   tools/stage.sh run [--after STAGE]... [--background] NAME 'COMMAND'
+#   tools/stage.sh join
 #   tools/stage.sh summary
+#
+# A stage run in the background (one that mostly waits, as the runs on a
+# virtual screen do) goes on beside the stages after it; its output is shown
+# when `join` has waited for every such stage.
 #
 # COMMAND runs under bash. It may call `skip "why"` to end as skipped, or
 # `note "what"` to add a word to the summary line of its stage.
@@ -18,6 +23,7 @@ case ${1:-} in
   begin)
     mkdir -p build
     : >"$record"
+    rm -f build/stages-background.txt build/stage-*.log
     ;;
 
   run)
@@ -27,7 +33,16 @@ case ${1:-} in
       after+=("$2")
       shift 2
     done
-    [ $# -eq 2 ] || { echo "usage: $0 run [--after STAGE]... NAME 'COMMAND'" >&2; exit 2; }
+    if [ "${1:-}" = --background ]; then
+      shift
+      [ $# -eq 2 ] || { echo "usage: $0 run [--after STAGE]... [--background] NAME 'COMMAND'" >&2; exit 2; }
+      echo "=== $1: started beside the stages after it"
+      # The stages it needs have passed: it runs as any other, its output kept.
+      nohup "$0" run "$1" "$2" >"build/stage-$1.log" 2>&1 </dev/null &
+      echo $! >>build/stages-background.txt
+      exit 0
+    fi
+    [ $# -eq 2 ] || { echo "usage: $0 run [--after STAGE]... [--background] NAME 'COMMAND'" >&2; exit 2; }
     name=$1 command=$2
     touch "$record"
     for needed in "${after[@]}"; do
@@ -62,6 +77,17 @@ case ${1:-} in
     exit 0
     ;;
 
+  join)
+    [ -f build/stages-background.txt ] || exit 0
+    while read -r pid; do
+      while kill -0 "$pid" 2>/dev/null; do sleep 1; done
+    done <build/stages-background.txt
+    for log in build/stage-*.log; do
+      [ -f "$log" ] && cat "$log"
+    done
+    rm -f build/stages-background.txt
+    ;;
+
   summary)
     echo
     echo "make test:                   time  processor"
@@ -79,7 +105,7 @@ case ${1:-} in
     ;;
 
   *)
-    echo "usage: $0 begin | run [--after STAGE]... NAME 'COMMAND' | summary" >&2
+    echo "usage: $0 begin | run [--after STAGE]... [--background] NAME 'COMMAND' | join | summary" >&2
     exit 2
     ;;
 esac
