@@ -65,7 +65,7 @@ wine-runs:
 
 # The 32-bit Wine is tried again even if it failed a short while ago.
 deps:
-	@rm -f build/wine32-missing
+	@rm -f /var/tmp/updater-wine32-missing
 	@./tools/deps.sh
 
 # Every file includes only its own floor and the floors below it.
@@ -73,7 +73,8 @@ floors:
 	@./tools/check_floors.sh
 
 native:
-	$(CMAKE_CONFIGURE) -B build/native -DUPDATER_BUILD_TESTS=ON -DUPDATER_REQUIRE_TESTS=ON
+	$(CMAKE_CONFIGURE) -B build/native -DUPDATER_BUILD_TESTS=ON -DUPDATER_REQUIRE_TESTS=ON \
+	  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG"
 	cmake --build build/native -j $(JOBS)
 
 # Every test again with address and undefined-behaviour checks, and the update

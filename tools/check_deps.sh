@@ -8,6 +8,7 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 unset STAGE_NOTES
 export WORK=$(mktemp -d) DEPS_RETRY_PAUSE=0 UNAVAILABLE=
+export DEPS_WINE32_NOTE=$WORK/wine32-missing
 trap 'rm -rf "$WORK"' EXIT
 mkdir -p "$WORK/bin" "$WORK/tools" && cp "$root/tools/deps.sh" "$WORK/tools/" && touch "$WORK/installed"
 stand_in() { printf '#!/bin/bash\n%s\n' "$2" >"$WORK/bin/$1" && chmod +x "$WORK/bin/$1"; }
@@ -30,7 +31,7 @@ expect "i386 install tried" "$(grep -c wine32:i386 "$WORK/apt.log")" 1
 why=$("$WORK/tools/deps.sh" --check-wine32); expect "the Wine run's check" $? 1
 expect "the reason" "$why" "the 32-bit Wine (wine32:i386) is not installed: apt-get could not install it after the package indexes failed to update"
 : >"$WORK/apt.log"; "$WORK/tools/deps.sh" 2>/dev/null; expect "second run" "$?:$(cat "$WORK/apt.log")" "0:"
-sed -i /lintian/d "$WORK/installed"; rm -f "$WORK/build/wine32-missing"; UNAVAILABLE=lintian "$WORK/tools/deps.sh" 2>"$WORK/err"
+sed -i /lintian/d "$WORK/installed"; rm -f "$DEPS_WINE32_NOTE"; UNAVAILABLE=lintian "$WORK/tools/deps.sh" 2>"$WORK/err"
 expect "exit with a package missing" $? 1
 expect "the message" "$(tail -1 "$WORK/err")" "deps: cannot install lintian (see apt-get's messages above); make test needs it"
 [ $failures -eq 0 ] && echo "deps check: passed"

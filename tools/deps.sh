@@ -5,7 +5,8 @@
 # The 32-bit Wine (wine32:i386) is the one package `make test` goes on without:
 # its i386 libraries come from Debian's i386 index, which a mirror being synced
 # can leave unreadable for hours. When it cannot be installed the reason is kept
-# in build/wine32-missing, and the Wine run of the i686 program is skipped with it.
+# in /var/tmp/updater-wine32-missing (the mirror's state is the machine's, not a
+# build tree's), and the Wine run of the i686 program is skipped with it.
 #
 #   tools/deps.sh                  install what is missing
 #   tools/deps.sh --check-wine32   fail, saying why, when the 32-bit Wine is missing
@@ -24,7 +25,7 @@ packages=(
   dpkg-dev lintian desktop-file-utils appstream
   libssl-dev openssl osslsigncode
 )
-wine32_note=build/wine32-missing
+wine32_note=${DEPS_WINE32_NOTE:-/var/tmp/updater-wine32-missing}
 # Seconds between tries of the index update.
 pause=${DEPS_RETRY_PAUSE:-10}
 
